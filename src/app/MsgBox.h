@@ -1,0 +1,40 @@
+#pragma once
+
+// The one way the program speaks to the user: a modal message box titled "Oneirion". Tests queue
+// the next answers here instead of clicking real boxes; the program always shows real ones.
+
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+namespace MsgBox {
+
+enum class Icon { Critical, Information, Exclamation, Question };
+enum class Buttons { OK, YesNo };
+enum class Answer { OK, Yes, No };
+
+// The application title, which titles every message box.
+QString Title();
+
+// Shows `text` and waits for the answer. `defaultAnswer` is the button Enter presses.
+Answer Show(const QString& text, Icon icon, Buttons buttons = Buttons::OK,
+            Answer defaultAnswer = Answer::OK);
+
+// What a message box was asked to show, kept for tests.
+struct Shown {
+    QString text;
+    Icon icon;
+    Buttons buttons;
+    Answer defaultAnswer;
+};
+
+// Test side: the next Show() returns `answer` without showing a box. Answers are used in order.
+void SetNextAnswer(Answer answer);
+int PendingAnswers();
+// Every message shown (or answered from the queue) since the last call, oldest first.
+QList<Shown> TakeShown();
+// Drops queued answers and the record of shown messages.
+void Reset();
+
+} // namespace MsgBox

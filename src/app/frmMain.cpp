@@ -1,0 +1,278 @@
+#include "app/frmMain.h"
+
+#include "app/MsgBox.h"
+#include "app/modMain.h"
+#include "data/modDB.h"
+#include "shell/modRegistry.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTextEdit>
+#include <QTreeWidget>
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Oneirion v1.0"));
+    createMenus();
+    createControls();
+    connectHandlers();
+    // The design's starting state: nothing to save, delete or cancel, and no name to type yet.
+    for (QWidget* w : std::initializer_list<QWidget*>{cmdSave, cmdDelete, cmdCancel, txtJournalName})
+        w->setEnabled(false);
+    modMain::FormLoaded(this);
+}
+
+frmMain::~frmMain()
+{
+    modMain::FormUnloaded(this);
+}
+
+void frmMain::connectHandlers()
+{
+    auto onClick = [this](QPushButton* b, void (frmMain::*handler)()) {
+        connect(b, &QPushButton::clicked, this, handler);
+    };
+    onClick(cmdStartNewJournal, &frmMain::cmdStartNewJournal_Click);
+    onClick(cmdDreamDictionary, &frmMain::cmdDreamDictionary_Click);
+    onClick(cmdUpdateDreamDictionary, &frmMain::cmdUpdateDreamDictionary_Click);
+    onClick(Command1, &frmMain::Command1_Click);
+    onClick(cmdOK, &frmMain::cmdOK_Click);
+    onClick(cmdKeywordEditor, &frmMain::cmdKeywordEditor_Click);
+    onClick(Check1, &frmMain::Check1_Click);
+    onClick(cmdNewJournal, &frmMain::cmdNewJournal_Click);
+    onClick(cmdCancel, &frmMain::cmdCancel_Click);
+    onClick(cmdSave, &frmMain::cmdSave_Click);
+    onClick(cmdDelete, &frmMain::cmdDelete_Click);
+    onClick(cmdPrint, &frmMain::cmdPrint_Click);
+    onClick(cmdAnalyze, &frmMain::cmdAnalyze_Click);
+    onClick(cmdBackToDreamDictionary, &frmMain::cmdBackToDreamDictionary_Click);
+    onClick(cmdRefresh, &frmMain::cmdRefresh_Click);
+    onClick(cmdSearch, &frmMain::cmdSearch_Click);
+    onClick(cmdAddKeyword, &frmMain::cmdAddKeyword_Click);
+    onClick(cmdUpdateKeyword, &frmMain::cmdUpdateKeyword_Click);
+    onClick(cmdDeleteKeyword, &frmMain::cmdDeleteKeyword_Click);
+    onClick(cmdAdd, &frmMain::cmdAdd_Click);
+    for (auto& [index, b] : cmdBack)
+        connect(b, &QPushButton::clicked, this, [this, i = index] { cmdBack_Click(i); });
+    for (auto& [index, b] : cmdBackToDream)
+        connect(b, &QPushButton::clicked, this, [this, i = index] { cmdBackToDream_Click(i); });
+    for (auto& [index, b] : cmdNav)
+        connect(b, &QPushButton::clicked, this, [this, i = index] { cmdNav_Click(i); });
+
+    connect(mnuImport, &QAction::triggered, this, &frmMain::mnuImport_Click);
+    connect(mnuExit1, &QAction::triggered, this, &frmMain::mnuExit1_Click);
+    connect(mnuOnline, &QAction::triggered, this, &frmMain::mnuOnline_Click);
+    connect(mnuVisit, &QAction::triggered, this, &frmMain::mnuVisit_Click);
+    connect(mnuUpdate, &QAction::triggered, this, &frmMain::mnuUpdate_Click);
+    connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
+
+    connect(tvDreams, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { tvDreams_NodeClick(item); });
+    connect(txtSearch, &QLineEdit::textChanged, this, &frmMain::txtSearch_Change);
+    connect(lstKeywords, &QListWidget::itemSelectionChanged, this, &frmMain::lstKeywords_Click);
+    connect(rtbJournalText1, &QTextEdit::textChanged, this, &frmMain::rtbJournalText1_Change);
+
+    tvDreams->installEventFilter(this);
+    txtSearch->installEventFilter(this);
+    rtbJournalText1->viewport()->installEventFilter(this);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == tvDreams && type == QEvent::KeyRelease) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->isAutoRepeat()) {
+            // The handler speaks in the classic key codes: 46 is the Delete key.
+            const int code = key->key() == Qt::Key_Delete ? 46 : (key->key() < 256 ? key->key() : 0);
+            int shift = 0;
+            if (key->modifiers() & Qt::ShiftModifier)
+                shift |= 1;
+            if (key->modifiers() & Qt::ControlModifier)
+                shift |= 2;
+            if (key->modifiers() & Qt::AltModifier)
+                shift |= 4;
+            tvDreams_KeyUp(code, shift);
+        }
+    } else if (watched == txtSearch && type == QEvent::MouseButtonRelease) {
+        txtSearch_Click();
+    } else if (watched == rtbJournalText1->viewport()) {
+        auto mouse = [event](auto handler) {
+            const auto* m = static_cast<QMouseEvent*>(event);
+            const QPointF at = m->position();
+            handler(int(m->buttons() | m->button()), int(m->modifiers() >> 25), float(at.x()),
+                    float(at.y()));
+        };
+        switch (type) {
+        case QEvent::MouseButtonPress:
+            mouse([this](int b, int s, float x, float y) { rtbJournalText1_MouseDown(b, s, x, y); });
+            break;
+        case QEvent::MouseMove:
+            mouse([this](int b, int s, float x, float y) { rtbJournalText1_MouseMove(b, s, x, y); });
+            break;
+        case QEvent::MouseButtonRelease:
+            mouse([this](int b, int s, float x, float y) { rtbJournalText1_MouseUp(b, s, x, y); });
+            rtbJournalText1_Click();
+            break;
+        default:
+            break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::Show()
+{
+    if (!loaded_) {
+        loaded_ = true;
+        Form_Load();
+    }
+    if (!unloaded_)
+        show();
+}
+
+void frmMain::Form_Load()
+{
+    // 1, 2: the date lists, with their first items selected.
+    const QLocale locale;
+    for (int month = 1; month <= 12; ++month)
+        cboMonth->addItem(locale.standaloneMonthName(month, QLocale::LongFormat));
+    for (int day = 1; day <= 31; ++day)
+        cboDate->addItem(QString::number(day));
+    for (int year = 1900; year <= 2050; ++year)
+        cboYear->addItem(QString::number(year));
+    cboMonth->setCurrentIndex(0);
+    cboDate->setCurrentIndex(0);
+    cboYear->setCurrentIndex(0);
+
+    // 3: the tree, arranged by date.
+    ArrangeByDate = true;
+    LoadDreamTree(ArrangeByDate);
+
+    // 4: the meaning column takes the rest of the list's width and a little more.
+    // Before the window is first laid out the list has no real width yet; use its design width.
+    const int listWidth = lvKeywords->isVisible() ? lvKeywords->width() : 8295 / 15;
+    lvKeywords->setColumnWidth(1, listWidth - lvKeywords->columnWidth(0) + 350 / 15);
+
+    // 5: the open dialog for update files; both of the program's extensions are offered.
+    cdlg.Filter = QStringLiteral("Oneirion Keywords Update | *.kwu;*.udj");
+    cdlg.Flags = CommonDialog::OFN_EXPLORER | CommonDialog::OFN_FILEMUSTEXIST |
+                 CommonDialog::OFN_PATHMUSTEXIST | CommonDialog::OFN_ALLOWMULTISELECT;
+
+    // 6: the keyword list, through a connection of its own.
+    {
+        modDB::ConnectionPtr connection;
+        modDB::RecordsetPtr keywords;
+        QString path = modMain::AppPath() + QStringLiteral("/keywords.dll");
+        modDB::OpenConnection(connection, path);
+        modDB::OpenRecordset(keywords, connection, QStringLiteral("select * from tblKeywords"));
+        QStringList list;
+        keywords->MoveFirst();
+        const long n = keywords->RecordCount();
+        for (long i = 0; i < n; ++i) {
+            const QVariant keyword = keywords->Field(QStringLiteral("Keyword"));
+            if (keyword.isValid())
+                list << keyword.toString();
+            keywords->MoveNext();
+        }
+        keywords->Close();
+        connection->Close();
+        fillKeywordList(list);
+    }
+
+    // 7: one instance per executable.
+    if (modMain::PrevInstance()) {
+        MsgBox::Show(MsgBox::Title() + QStringLiteral(" Is Already Running"),
+                     MsgBox::Icon::Critical);
+        modMain::UnloadAllForms();
+        return;
+    }
+
+    // 8: both data files must be there, as ordinary files (a hidden one does not count).
+    auto present = [](const QString& name) {
+        const QFileInfo file(modMain::AppPath() + QLatin1Char('/') + name);
+        return file.isFile() && !file.isHidden();
+    };
+    if (!present(QStringLiteral("Dreams.dll")) || !present(QStringLiteral("Keywords.dll"))) {
+        MsgBox::Show(QStringLiteral("File(s) Required To Run Oneirion Is Missing\n"
+                                    "Please ReInstall Oneirion"),
+                     MsgBox::Icon::Critical);
+        modMain::UnloadAllForms();
+        return;
+    }
+
+    // 9: the update reminder, which ends on the home panel.
+    CheckUpdateReminder();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    if (!unloaded_) {
+        unloaded_ = true;
+        Form_Unload();
+        modMain::FormUnloaded(this);
+    }
+    event->accept();
+}
+
+void frmMain::Form_Unload()
+{
+    modRegistry::OpenThankYouPage();
+}
+
+void frmMain::BringToFront(QWidget* panel)
+{
+    panelOrder_.removeAll(panel);
+    panelOrder_.prepend(panel);
+    panelStack_->setCurrentWidget(panelOrder_.first());
+}
+
+void frmMain::SendToBack(QWidget* panel)
+{
+    panelOrder_.removeAll(panel);
+    panelOrder_.append(panel);
+    panelStack_->setCurrentWidget(panelOrder_.first());
+}
+
+QWidget* frmMain::PanelInFront() const
+{
+    return panelOrder_.isEmpty() ? nullptr : panelOrder_.first();
+}
+
+void frmMain::mnuAbout_Click()
+{
+    BringToFront(fraAbout);
+}
+
+void frmMain::cmdOK_Click()
+{
+    SendToBack(fraAbout);
+}
+
+void frmMain::cmdDreamDictionary_Click()
+{
+    BringToFront(Frame4);
+}
+
+void frmMain::mnuExit1_Click()
+{
+    close();
+}
+
+void frmMain::cmdNav_Click(int)
+{
+    close();
+}
+
+void frmMain::cmdKeywordEditor_Click() {}

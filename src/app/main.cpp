@@ -1,0 +1,18 @@
+#include "app/modMain.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Oneirion"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/oneirion.svg")));
+    // The program ends when its last window unloads, not when the last visible one closes:
+    // a message box shown before the main window appears must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    modMain::Main();
+    if (modMain::LoadedForms().isEmpty())
+        return 0;
+    return QApplication::exec();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+// Start-up: Main runs before any window exists, opens the shared data and hands over to the
+// import window (a command line was given) or to the main window.
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace modMain {
+
+void Main();
+// Unloads every loaded window; the program ends when none is left.
+void UnloadAllForms();
+
+// The folder of the running executable, without a trailing separator.
+QString AppPath();
+// The running executable's absolute path.
+QString ExePath();
+// The arguments after the program name, joined by single spaces, otherwise unchanged.
+QString CommandLine();
+
+// The windows register themselves while they are loaded.
+void FormLoaded(QWidget* form);
+void FormUnloaded(QWidget* form);
+QList<QWidget*> LoadedForms();
+
+// Marks this process as a running instance of its executable, for PrevInstance() elsewhere.
+void RegisterInstance();
+// Whether another process of the same executable is running (also one that shows only the
+// import window).
+bool PrevInstance();
+
+namespace testing {
+// Stand-ins for what the process would otherwise report, so tests need no real install.
+void SetAppPath(const std::optional<QString>& folder);
+void SetExePath(const std::optional<QString>& path);
+void SetCommandLine(const std::optional<QString>& commandLine);
+// Lets go of this process's instance registration.
+void ReleaseInstance();
+} // namespace testing
+
+} // namespace modMain

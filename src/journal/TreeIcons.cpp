@@ -1,0 +1,6 @@
+#include "journal/TreeIcons.h"
+
+QList<QIcon> DreamTreeImages()
+{
+    return {QIcon(), QIcon(), QIcon(), QIcon()};
+}

@@ -1,0 +1,6 @@
+// Printing the entry the editor shows.
+
+#include "app/frmMain.h"
+
+void frmMain::cmdPrint_Click() {}
+void frmMain::printJournal(QPrinter&) {}
