@@ -6,13 +6,11 @@
 
 void frmMain::cmdAnalyze_Click() {}
 
-qint32 frmMain::FindReplace(QTextEdit*&, QString&)
-{
+qint32 frmMain::FindReplace(QTextEdit*&, QString&) {
     return 0;
 }
 
-void frmMain::cmdBackToDreamDictionary_Click()
-{
+void frmMain::cmdBackToDreamDictionary_Click() {
     BringToFront(Frame4);
 }
 

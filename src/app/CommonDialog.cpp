@@ -8,41 +8,37 @@
 
 namespace {
 
-std::deque<QString>& nextFileNames()
-{
+std::deque<QString>& nextFileNames() {
     static std::deque<QString> names;
     return names;
 }
 
-std::deque<std::function<bool(QPrinter&)>>& nextPrintAnswers()
-{
+std::deque<std::function<bool(QPrinter&)>>& nextPrintAnswers() {
     static std::deque<std::function<bool(QPrinter&)>> answers;
     return answers;
 }
 
-CommonDialog::LastDialog& last()
-{
+CommonDialog::LastDialog& last() {
     static CommonDialog::LastDialog dialog;
     return dialog;
 }
 
 } // namespace
 
-QString CommonDialog::NameFilters() const
-{
+QString CommonDialog::NameFilters() const {
     const QStringList parts = Filter.split(QLatin1Char('|'));
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QStringList patterns = parts[i + 1].trimmed().split(QLatin1Char(';'), Qt::SkipEmptyParts);
         for (QString& pattern : patterns)
             pattern = pattern.trimmed();
-        filters << QStringLiteral("%1 (%2)").arg(parts[i].trimmed(), patterns.join(QLatin1Char(' ')));
+        filters << QStringLiteral("%1 (%2)").arg(parts[i].trimmed(),
+                                                 patterns.join(QLatin1Char(' ')));
     }
     return filters.join(QLatin1String(";;"));
 }
 
-void CommonDialog::ShowOpen(QWidget* parent)
-{
+void CommonDialog::ShowOpen(QWidget* parent) {
     // One file only: several selected files give no usable path to an update.
     last().multipleFiles = false;
     last().fileMustExist = (Flags & OFN_FILEMUSTEXIST) != 0;
@@ -63,8 +59,7 @@ void CommonDialog::ShowOpen(QWidget* parent)
         FileName = dialog.selectedFiles().constFirst();
 }
 
-bool CommonDialog::ShowPrinter(QWidget* parent, QPrinter& printer)
-{
+bool CommonDialog::ShowPrinter(QWidget* parent, QPrinter& printer) {
     last().printToFileOffered = (Flags & PD_DISABLEPRINTTOFILE) == 0;
     last().pageRangeOffered = (Flags & PD_NOPAGENUMS) == 0;
     if (!nextPrintAnswers().empty()) {
@@ -78,17 +73,14 @@ bool CommonDialog::ShowPrinter(QWidget* parent, QPrinter& printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
-void CommonDialog::SetNextFileName(const QString& fileName)
-{
+void CommonDialog::SetNextFileName(const QString& fileName) {
     nextFileNames().push_back(fileName);
 }
 
-void CommonDialog::SetNextPrintAnswer(std::function<bool(QPrinter&)> answer)
-{
+void CommonDialog::SetNextPrintAnswer(std::function<bool(QPrinter&)> answer) {
     nextPrintAnswers().push_back(std::move(answer));
 }
 
-CommonDialog::LastDialog CommonDialog::Last()
-{
+CommonDialog::LastDialog CommonDialog::Last() {
     return last();
 }

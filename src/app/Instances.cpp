@@ -19,8 +19,7 @@ namespace {
 int g_lockFd = -1;
 QString g_lockPath;
 
-QString instanceFolder()
-{
+QString instanceFolder() {
     QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (base.isEmpty())
         base = QDir::tempPath();
@@ -31,15 +30,14 @@ QString instanceFolder()
 
 } // namespace
 
-void RegisterInstance()
-{
+void RegisterInstance() {
     if (g_lockFd >= 0)
         return;
     const QString folder = instanceFolder();
     QDir().mkpath(folder);
     g_lockPath = folder + QStringLiteral("/%1.lock").arg(::getpid());
-    const int fd = ::open(QFile::encodeName(g_lockPath).constData(),
-                          O_CREAT | O_RDWR | O_CLOEXEC, 0600);
+    const int fd =
+        ::open(QFile::encodeName(g_lockPath).constData(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
     if (fd < 0)
         return;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -49,8 +47,7 @@ void RegisterInstance()
     g_lockFd = fd; // held until the process ends
 }
 
-bool PrevInstance()
-{
+bool PrevInstance() {
     const QString folder = instanceFolder();
     const QStringList entries = QDir(folder).entryList({QStringLiteral("*.lock")}, QDir::Files);
     bool running = false;
@@ -74,8 +71,7 @@ bool PrevInstance()
 
 namespace testing {
 
-void ReleaseInstance()
-{
+void ReleaseInstance() {
     if (g_lockFd < 0)
         return;
     ::unlink(QFile::encodeName(g_lockPath).constData());

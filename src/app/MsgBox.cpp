@@ -9,20 +9,17 @@
 namespace MsgBox {
 namespace {
 
-std::deque<Answer>& queued()
-{
+std::deque<Answer>& queued() {
     static std::deque<Answer> answers;
     return answers;
 }
 
-QList<Shown>& shown()
-{
+QList<Shown>& shown() {
     static QList<Shown> messages;
     return messages;
 }
 
-QMessageBox::Icon qtIcon(Icon icon)
-{
+QMessageBox::Icon qtIcon(Icon icon) {
     switch (icon) {
     case Icon::Critical:
         return QMessageBox::Critical;
@@ -38,13 +35,11 @@ QMessageBox::Icon qtIcon(Icon icon)
 
 } // namespace
 
-QString Title()
-{
+QString Title() {
     return QStringLiteral("Oneirion");
 }
 
-Answer Show(const QString& text, Icon icon, Buttons buttons, Answer defaultAnswer)
-{
+Answer Show(const QString& text, Icon icon, Buttons buttons, Answer defaultAnswer) {
     // Only a bounded tail is kept: a long session must not grow it without end.
     if (shown().size() >= 200)
         shown().removeFirst();
@@ -70,25 +65,21 @@ Answer Show(const QString& text, Icon icon, Buttons buttons, Answer defaultAnswe
     return Answer::OK;
 }
 
-void SetNextAnswer(Answer answer)
-{
+void SetNextAnswer(Answer answer) {
     queued().push_back(answer);
 }
 
-int PendingAnswers()
-{
+int PendingAnswers() {
     return int(queued().size());
 }
 
-QList<Shown> TakeShown()
-{
+QList<Shown> TakeShown() {
     QList<Shown> taken;
     taken.swap(shown());
     return taken;
 }
 
-void Reset()
-{
+void Reset() {
     queued().clear();
     shown().clear();
 }

@@ -19,8 +19,8 @@
 #include <QTextEdit>
 #include <QTreeWidget>
 
-frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
-{
+frmMain::frmMain(QWidget* parent)
+    : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Oneirion v1.0"));
@@ -28,18 +28,17 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     createControls();
     connectHandlers();
     // The design's starting state: nothing to save, delete or cancel, and no name to type yet.
-    for (QWidget* w : std::initializer_list<QWidget*>{cmdSave, cmdDelete, cmdCancel, txtJournalName})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{cmdSave, cmdDelete, cmdCancel, txtJournalName})
         w->setEnabled(false);
     modMain::FormLoaded(this);
 }
 
-frmMain::~frmMain()
-{
+frmMain::~frmMain() {
     modMain::FormUnloaded(this);
 }
 
-void frmMain::connectHandlers()
-{
+void frmMain::connectHandlers() {
     auto onClick = [this](QPushButton* b, void (frmMain::*handler)()) {
         connect(b, &QPushButton::clicked, this, handler);
     };
@@ -88,14 +87,14 @@ void frmMain::connectHandlers()
     rtbJournalText1->viewport()->installEventFilter(this);
 }
 
-bool frmMain::eventFilter(QObject* watched, QEvent* event)
-{
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (watched == tvDreams && type == QEvent::KeyRelease) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (!key->isAutoRepeat()) {
             // The handler speaks in the classic key codes: 46 is the Delete key.
-            const int code = key->key() == Qt::Key_Delete ? 46 : (key->key() < 256 ? key->key() : 0);
+            const int code =
+                key->key() == Qt::Key_Delete ? 46 : (key->key() < 256 ? key->key() : 0);
             int shift = 0;
             if (key->modifiers() & Qt::ShiftModifier)
                 shift |= 1;
@@ -116,10 +115,12 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         };
         switch (type) {
         case QEvent::MouseButtonPress:
-            mouse([this](int b, int s, float x, float y) { rtbJournalText1_MouseDown(b, s, x, y); });
+            mouse(
+                [this](int b, int s, float x, float y) { rtbJournalText1_MouseDown(b, s, x, y); });
             break;
         case QEvent::MouseMove:
-            mouse([this](int b, int s, float x, float y) { rtbJournalText1_MouseMove(b, s, x, y); });
+            mouse(
+                [this](int b, int s, float x, float y) { rtbJournalText1_MouseMove(b, s, x, y); });
             break;
         case QEvent::MouseButtonRelease:
             mouse([this](int b, int s, float x, float y) { rtbJournalText1_MouseUp(b, s, x, y); });
@@ -132,8 +133,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void frmMain::Show()
-{
+void frmMain::Show() {
     if (!loaded_) {
         loaded_ = true;
         Form_Load();
@@ -142,8 +142,7 @@ void frmMain::Show()
         show();
 }
 
-void frmMain::Form_Load()
-{
+void frmMain::Form_Load() {
     // 1, 2: the date lists, with their first items selected.
     const QLocale locale;
     for (int month = 1; month <= 12; ++month)
@@ -216,8 +215,7 @@ void frmMain::Form_Load()
     CheckUpdateReminder();
 }
 
-void frmMain::closeEvent(QCloseEvent* event)
-{
+void frmMain::closeEvent(QCloseEvent* event) {
     if (!unloaded_) {
         unloaded_ = true;
         Form_Unload();
@@ -226,52 +224,43 @@ void frmMain::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void frmMain::Form_Unload()
-{
+void frmMain::Form_Unload() {
     modRegistry::OpenThankYouPage();
 }
 
-void frmMain::BringToFront(QWidget* panel)
-{
+void frmMain::BringToFront(QWidget* panel) {
     panelOrder_.removeAll(panel);
     panelOrder_.prepend(panel);
     panelStack_->setCurrentWidget(panelOrder_.first());
 }
 
-void frmMain::SendToBack(QWidget* panel)
-{
+void frmMain::SendToBack(QWidget* panel) {
     panelOrder_.removeAll(panel);
     panelOrder_.append(panel);
     panelStack_->setCurrentWidget(panelOrder_.first());
 }
 
-QWidget* frmMain::PanelInFront() const
-{
+QWidget* frmMain::PanelInFront() const {
     return panelOrder_.isEmpty() ? nullptr : panelOrder_.first();
 }
 
-void frmMain::mnuAbout_Click()
-{
+void frmMain::mnuAbout_Click() {
     BringToFront(fraAbout);
 }
 
-void frmMain::cmdOK_Click()
-{
+void frmMain::cmdOK_Click() {
     SendToBack(fraAbout);
 }
 
-void frmMain::cmdDreamDictionary_Click()
-{
+void frmMain::cmdDreamDictionary_Click() {
     BringToFront(Frame4);
 }
 
-void frmMain::mnuExit1_Click()
-{
+void frmMain::mnuExit1_Click() {
     close();
 }
 
-void frmMain::cmdNav_Click(int)
-{
+void frmMain::cmdNav_Click(int) {
     close();
 }
 

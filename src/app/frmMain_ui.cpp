@@ -2,7 +2,6 @@
 // the panels grow with the window.
 
 #include "app/frmMain.h"
-
 #include "journal/TreeIcons.h"
 
 #include <QAction>
@@ -27,30 +26,25 @@
 namespace {
 
 // Twips to pixels at 96 dots per inch.
-constexpr int px(int twips)
-{
+constexpr int px(int twips) {
     return twips / 15;
 }
 
 template <typename W>
-W* named(W* widget, const char* name)
-{
+W* named(W* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
     return widget;
 }
 
-QPushButton* button(const QString& caption, const char* name)
-{
+QPushButton* button(const QString& caption, const char* name) {
     return named(new QPushButton(caption), name);
 }
 
-QLabel* label(const QString& text, const char* name)
-{
+QLabel* label(const QString& text, const char* name) {
     return named(new QLabel(text), name);
 }
 
-QGroupBox* panel(const QString& caption, const char* name)
-{
+QGroupBox* panel(const QString& caption, const char* name) {
     auto* box = named(new QGroupBox(caption), name);
     QFont font = box->font();
     font.setPointSizeF(9.75);
@@ -60,15 +54,13 @@ QGroupBox* panel(const QString& caption, const char* name)
 }
 
 // Children of a bold panel keep the window's normal font.
-void normalFont(QWidget* widget, const QFont& font)
-{
+void normalFont(QWidget* widget, const QFont& font) {
     for (QWidget* child : widget->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         child->setFont(font);
 }
 
 QGroupBox* homeSection(const QString& caption, const char* name, QLabel* description,
-                       QPushButton* action)
-{
+                       QPushButton* action) {
     auto* box = named(new QGroupBox(caption), name);
     QFont font = box->font();
     font.setBold(true);
@@ -85,8 +77,7 @@ QGroupBox* homeSection(const QString& caption, const char* name, QLabel* descrip
     return box;
 }
 
-QTreeWidget* reportList(const char* name, const QStringList& headers)
-{
+QTreeWidget* reportList(const char* name, const QStringList& headers) {
     auto* list = named(new QTreeWidget, name);
     list->setColumnCount(headers.size());
     list->setHeaderLabels(headers);
@@ -100,8 +91,7 @@ QTreeWidget* reportList(const char* name, const QStringList& headers)
 
 } // namespace
 
-void frmMain::createMenus()
-{
+void frmMain::createMenus() {
     mnuFile = named(menuBar()->addMenu(tr("&File")), "mnuFile");
     mnuImport = named(mnuFile->addAction(QStringLiteral("&Update Dream Dictionary")), "mnuImport");
     mnuFileSep = named(mnuFile->addSeparator(), "mnuFileSep");
@@ -113,7 +103,8 @@ void frmMain::createMenus()
     mnuOnline = named(mnuHelp->addAction(QStringLiteral("&Online Help")), "mnuOnline");
     mnuVisit = named(mnuHelp->addAction(QStringLiteral("&Visit Us Online")), "mnuVisit");
     mnuHelpSep1 = named(mnuHelp->addSeparator(), "mnuHelpSep1");
-    mnuUpdate = named(mnuHelp->addAction(QStringLiteral("Check for Software &Update")), "mnuUpdate");
+    mnuUpdate =
+        named(mnuHelp->addAction(QStringLiteral("Check for Software &Update")), "mnuUpdate");
     mnuHelpSep2 = named(mnuHelp->addSeparator(), "mnuHelpSep2");
     mnuAbout = named(mnuHelp->addAction(QStringLiteral("&About Software")), "mnuAbout");
     mnuHelpSep1->setVisible(false);
@@ -121,31 +112,31 @@ void frmMain::createMenus()
     mnuHelpSep2->setVisible(false);
 }
 
-QGroupBox* frmMain::createHomePanel()
-{
+QGroupBox* frmMain::createHomePanel() {
     Frame1 = panel(QStringLiteral("Oneirion"), "Frame1");
     cmdStartNewJournal = button(QStringLiteral("Start New Journal"), "cmdStartNewJournal");
     cmdDreamDictionary = button(QStringLiteral("Dream Dictionary Database"), "cmdDreamDictionary");
     cmdUpdateDreamDictionary =
         button(QStringLiteral("Update Dream Dictionary"), "cmdUpdateDreamDictionary");
-    Label13 = label(QStringLiteral(
-                        "Maintain your own Dream Journal away from prying eyes and get an in-depth "
-                        "analysis of what your dreams mean. This is the best thing that could help "
-                        "you interpret you dreams and know how they can have an effect on your "
-                        "real life."),
-                    "Label13");
-    Label14 = label(QStringLiteral(
-                        "Here is a collection of more than 2000 dream symbols and their meanings. "
-                        "This helps you clearly analyze your dreams and draw a more meaningful "
-                        "conclusion of the message that your dreams convey."),
-                    "Label14");
-    Label15 = label(QStringLiteral(
-                        "This is an exclusive feature that helps you maintain a personalized Dream "
-                        "Dictionary. You can freely add/ delete/ edit meanings to your dream "
-                        "dictionary and at the same time upgrade your dream dictionary on a "
-                        "regular basis."),
-                    "Label15");
-    Frame6 = homeSection(QStringLiteral("Start New Journal"), "Frame6", Label13, cmdStartNewJournal);
+    Label13 = label(
+        QStringLiteral("Maintain your own Dream Journal away from prying eyes and get an in-depth "
+                       "analysis of what your dreams mean. This is the best thing that could help "
+                       "you interpret you dreams and know how they can have an effect on your "
+                       "real life."),
+        "Label13");
+    Label14 = label(
+        QStringLiteral("Here is a collection of more than 2000 dream symbols and their meanings. "
+                       "This helps you clearly analyze your dreams and draw a more meaningful "
+                       "conclusion of the message that your dreams convey."),
+        "Label14");
+    Label15 = label(
+        QStringLiteral("This is an exclusive feature that helps you maintain a personalized Dream "
+                       "Dictionary. You can freely add/ delete/ edit meanings to your dream "
+                       "dictionary and at the same time upgrade your dream dictionary on a "
+                       "regular basis."),
+        "Label15");
+    Frame6 =
+        homeSection(QStringLiteral("Start New Journal"), "Frame6", Label13, cmdStartNewJournal);
     Frame7 = homeSection(QStringLiteral("Dream Dictionary Database"), "Frame7", Label14,
                          cmdDreamDictionary);
     Frame8 = homeSection(QStringLiteral("Update Dream Dictionary"), "Frame8", Label15,
@@ -157,8 +148,7 @@ QGroupBox* frmMain::createHomePanel()
     return Frame1;
 }
 
-QGroupBox* frmMain::createJournalPanel()
-{
+QGroupBox* frmMain::createJournalPanel() {
     Frame2 = panel(QStringLiteral("Start New Journal"), "Frame2");
     Label1 = label(QStringLiteral("Journal Name: "), "Label1");
     txtJournalName = named(new QLineEdit, "txtJournalName");
@@ -203,8 +193,7 @@ QGroupBox* frmMain::createJournalPanel()
     return Frame2;
 }
 
-QGroupBox* frmMain::createAnalysisPanel()
-{
+QGroupBox* frmMain::createAnalysisPanel() {
     Frame3 = panel(QStringLiteral("Dream Analysis"), "Frame3");
     rtbJournalText1 = named(new QTextEdit, "rtbJournalText1");
     rtbJournalText1->setReadOnly(true);
@@ -229,8 +218,7 @@ QGroupBox* frmMain::createAnalysisPanel()
     return Frame3;
 }
 
-QGroupBox* frmMain::createDictionaryPanel()
-{
+QGroupBox* frmMain::createDictionaryPanel() {
     Frame4 = panel(QStringLiteral("Dream Dictionary Database"), "Frame4");
     Label6 = label(QStringLiteral("Enter Search String"), "Label6");
     txtSearch = named(new QLineEdit, "txtSearch");
@@ -284,16 +272,15 @@ QGroupBox* frmMain::createDictionaryPanel()
     return Frame4;
 }
 
-QGroupBox* frmMain::createAboutPanel()
-{
+QGroupBox* frmMain::createAboutPanel() {
     fraAbout = panel(QStringLiteral("About Software"), "fraAbout");
     Label16 = label(QStringLiteral("Oneirion v1.0"), "Label16");
-    Label17 = label(QStringLiteral(
-                        "Oneirion is a comprehensive dream journal cum database software. This "
-                        "software helps you record your dreams and also interprets the dream "
-                        "symbols for you. You also have the option to maintain your own "
-                        "personalized database of dream meanings."),
-                    "Label17");
+    Label17 = label(
+        QStringLiteral("Oneirion is a comprehensive dream journal cum database software. This "
+                       "software helps you record your dreams and also interprets the dream "
+                       "symbols for you. You also have the option to maintain your own "
+                       "personalized database of dream meanings."),
+        "Label17");
     cmdOK = button(QStringLiteral("&OK"), "cmdOK");
     QFont title = Label16->font();
     title.setPointSizeF(14);
@@ -317,8 +304,7 @@ QGroupBox* frmMain::createAboutPanel()
     return fraAbout;
 }
 
-void frmMain::createHiddenControls()
-{
+void frmMain::createHiddenControls() {
     cmdNewJournal = button(QStringLiteral("Start &New Journal"), "cmdNewJournal");
     cmdRefresh = button(QStringLiteral("&Refresh"), "cmdRefresh");
     cmdAdd = button(QStringLiteral("Add &New Keyword"), "cmdAdd");
@@ -326,14 +312,14 @@ void frmMain::createHiddenControls()
     cmdKeywordEditor = button(QStringLiteral("Keyword Editor"), "cmdKeywordEditor");
     cmdNav[1] = button(QStringLiteral("Exit"), "cmdNav_1");
     cmdKeywordEditor->setEnabled(false);
-    for (QPushButton* b : {cmdNewJournal, cmdRefresh, cmdAdd, Command1, cmdKeywordEditor, cmdNav[1]}) {
+    for (QPushButton* b :
+         {cmdNewJournal, cmdRefresh, cmdAdd, Command1, cmdKeywordEditor, cmdNav[1]}) {
         b->setParent(centralWidget());
         b->hide();
     }
 }
 
-void frmMain::createControls()
-{
+void frmMain::createControls() {
     auto* central = named(new QWidget, "frmMainClient");
     setCentralWidget(central);
     QFont font(QStringLiteral("Verdana"));

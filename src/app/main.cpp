@@ -3,8 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Oneirion"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/oneirion.svg")));

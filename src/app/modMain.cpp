@@ -15,46 +15,39 @@ namespace {
 
 std::optional<QString> g_appPath, g_exePath, g_commandLine;
 
-QList<QPointer<QWidget>>& forms()
-{
+QList<QPointer<QWidget>>& forms() {
     static QList<QPointer<QWidget>> loaded;
     return loaded;
 }
 
 } // namespace
 
-QString AppPath()
-{
+QString AppPath() {
     return g_appPath ? *g_appPath : QCoreApplication::applicationDirPath();
 }
 
-QString ExePath()
-{
+QString ExePath() {
     return g_exePath ? *g_exePath : QCoreApplication::applicationFilePath();
 }
 
-QString CommandLine()
-{
+QString CommandLine() {
     if (g_commandLine)
         return *g_commandLine;
     return QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
 }
 
-void FormLoaded(QWidget* form)
-{
+void FormLoaded(QWidget* form) {
     forms().append(QPointer<QWidget>(form));
 }
 
-void FormUnloaded(QWidget* form)
-{
+void FormUnloaded(QWidget* form) {
     forms().removeAll(QPointer<QWidget>(form));
     forms().removeAll(QPointer<QWidget>());
     if (forms().isEmpty())
         QCoreApplication::quit();
 }
 
-QList<QWidget*> LoadedForms()
-{
+QList<QWidget*> LoadedForms() {
     QList<QWidget*> result;
     for (const QPointer<QWidget>& form : forms()) {
         if (form)
@@ -63,15 +56,13 @@ QList<QWidget*> LoadedForms()
     return result;
 }
 
-void UnloadAllForms()
-{
+void UnloadAllForms() {
     // Closing runs each window's unload handler; a window that is already gone is skipped.
     for (QWidget* form : LoadedForms())
         form->close();
 }
 
-void Main()
-{
+void Main() {
     RegisterInstance();
 
     if (!modFileType::IsFileTypeAssociated()) {
@@ -103,18 +94,15 @@ void Main()
 
 namespace testing {
 
-void SetAppPath(const std::optional<QString>& folder)
-{
+void SetAppPath(const std::optional<QString>& folder) {
     g_appPath = folder;
 }
 
-void SetExePath(const std::optional<QString>& path)
-{
+void SetExePath(const std::optional<QString>& path) {
     g_exePath = path;
 }
 
-void SetCommandLine(const std::optional<QString>& commandLine)
-{
+void SetCommandLine(const std::optional<QString>& commandLine) {
     g_commandLine = commandLine;
 }
 

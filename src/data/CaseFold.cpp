@@ -4,8 +4,7 @@ namespace modDB {
 namespace {
 
 // Reads the code point at `i` and advances past it; a lone surrogate stands for itself.
-char32_t nextCodePoint(QStringView text, qsizetype& i)
-{
+char32_t nextCodePoint(QStringView text, qsizetype& i) {
     const QChar c = text[i++];
     if (c.isHighSurrogate() && i < text.size() && text[i].isLowSurrogate())
         return QChar::surrogateToUcs4(c, text[i++]);
@@ -14,8 +13,7 @@ char32_t nextCodePoint(QStringView text, qsizetype& i)
 
 } // namespace
 
-QString FoldCase(QStringView text)
-{
+QString FoldCase(QStringView text) {
     QString folded;
     folded.reserve(text.size());
     for (qsizetype i = 0; i < text.size();) {
@@ -30,8 +28,7 @@ QString FoldCase(QStringView text)
     return folded;
 }
 
-int CompareNoCase(QStringView a, QStringView b)
-{
+int CompareNoCase(QStringView a, QStringView b) {
     qsizetype i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
         const QChar ca = a[i], cb = b[j];

@@ -11,6 +11,8 @@ namespace modDB {
 
 QString FoldCase(QStringView text);
 int CompareNoCase(QStringView a, QStringView b);
-inline bool EqualNoCase(QStringView a, QStringView b) { return CompareNoCase(a, b) == 0; }
+inline bool EqualNoCase(QStringView a, QStringView b) {
+    return CompareNoCase(a, b) == 0;
+}
 
 } // namespace modDB

@@ -5,20 +5,18 @@ namespace {
 
 class Scanner {
 public:
-    explicit Scanner(const QString& text) : text_(text) {}
+    explicit Scanner(const QString& text)
+        : text_(text) {}
 
-    void skipSpace()
-    {
+    void skipSpace() {
         while (pos_ < text_.size() && text_[pos_].isSpace())
             ++pos_;
     }
-    bool atEnd()
-    {
+    bool atEnd() {
         skipSpace();
         return pos_ >= text_.size();
     }
-    bool take(QChar c)
-    {
+    bool take(QChar c) {
         skipSpace();
         if (pos_ < text_.size() && text_[pos_] == c) {
             ++pos_;
@@ -27,12 +25,11 @@ public:
         return false;
     }
     // A keyword matches only as a whole word, in any letter case.
-    bool takeKeyword(QLatin1String word)
-    {
+    bool takeKeyword(QLatin1String word) {
         skipSpace();
         const int end = pos_ + word.size();
-        if (end > text_.size() || QStringView(text_).mid(pos_, word.size()).compare(
-                                      word, Qt::CaseInsensitive) != 0)
+        if (end > text_.size() ||
+            QStringView(text_).mid(pos_, word.size()).compare(word, Qt::CaseInsensitive) != 0)
             return false;
         if (end < text_.size() && isNameChar(text_[end]))
             return false;
@@ -40,8 +37,7 @@ public:
         return true;
     }
     // A bare name, a [bracketed] name or a "quoted" name.
-    std::optional<QString> takeName()
-    {
+    std::optional<QString> takeName() {
         skipSpace();
         if (pos_ >= text_.size())
             return std::nullopt;
@@ -64,8 +60,7 @@ public:
         return text_.mid(start, pos_ - start);
     }
     // Text between `quote`s, a doubled quote standing for one.
-    std::optional<QString> takeQuoted(QChar quote)
-    {
+    std::optional<QString> takeQuoted(QChar quote) {
         skipSpace();
         if (pos_ >= text_.size() || text_[pos_] != quote)
             return std::nullopt;
@@ -85,11 +80,11 @@ public:
         }
         return std::nullopt;
     }
-    std::optional<double> takeNumber()
-    {
+    std::optional<double> takeNumber() {
         skipSpace();
         int end = pos_;
-        if (end < text_.size() && (text_[end] == QLatin1Char('-') || text_[end] == QLatin1Char('+')))
+        if (end < text_.size() &&
+            (text_[end] == QLatin1Char('-') || text_[end] == QLatin1Char('+')))
             ++end;
         while (end < text_.size() && (text_[end].isDigit() || text_[end] == QLatin1Char('.')))
             ++end;
@@ -108,8 +103,7 @@ private:
     int pos_ = 0;
 };
 
-std::optional<std::vector<QString>> nameList(Scanner& in)
-{
+std::optional<std::vector<QString>> nameList(Scanner& in) {
     std::vector<QString> names;
     do {
         auto name = in.takeName();
@@ -122,8 +116,7 @@ std::optional<std::vector<QString>> nameList(Scanner& in)
 
 } // namespace
 
-std::optional<Select> ParseSelect(const QString& sql)
-{
+std::optional<Select> ParseSelect(const QString& sql) {
     Scanner in(sql);
     Select query;
     if (!in.takeKeyword(QLatin1String("select")))
@@ -163,8 +156,7 @@ std::optional<Select> ParseSelect(const QString& sql)
     return query;
 }
 
-std::optional<Filter> ParseFilter(const QString& expression)
-{
+std::optional<Filter> ParseFilter(const QString& expression) {
     Scanner in(expression);
     Filter filter;
     if (in.atEnd())
@@ -186,15 +178,13 @@ std::optional<Filter> ParseFilter(const QString& expression)
     return filter;
 }
 
-QString QuoteIdentifier(const QString& name)
-{
+QString QuoteIdentifier(const QString& name) {
     QString quoted = name;
     quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-QString EqualsFilter(const QString& column, const QString& text)
-{
+QString EqualsFilter(const QString& column, const QString& text) {
     QString escaped = text;
     escaped.replace(QLatin1Char('\''), QLatin1String("''"));
     return column + QLatin1String("='") + escaped + QLatin1Char('\'');

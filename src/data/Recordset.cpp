@@ -4,10 +4,9 @@
 
 #include <QHash>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cstring>
+#include <sqlite3.h>
 
 namespace modDB {
 namespace {
@@ -15,8 +14,7 @@ namespace {
 const char kCollation[] = " COLLATE ONEIRION_NOCASE";
 
 // SQLite's order of storage classes: NULL, numbers, text, blobs.
-int storageRank(const QVariant& v)
-{
+int storageRank(const QVariant& v) {
     if (!v.isValid() || v.isNull())
         return 0;
     switch (v.typeId()) {
@@ -33,8 +31,7 @@ int storageRank(const QVariant& v)
 }
 
 // Compares two values the way SQLite's ORDER BY does under our case-insensitive collation.
-int compareValues(const QVariant& a, const QVariant& b)
-{
+int compareValues(const QVariant& a, const QVariant& b) {
     const int ra = storageRank(a), rb = storageRank(b);
     if (ra != rb)
         return ra < rb ? -1 : 1;
@@ -51,7 +48,8 @@ int compareValues(const QVariant& a, const QVariant& b)
         }
     case 3: {
         const QByteArray x = a.toByteArray(), y = b.toByteArray();
-        const int common = std::memcmp(x.constData(), y.constData(), size_t(std::min(x.size(), y.size())));
+        const int common =
+            std::memcmp(x.constData(), y.constData(), size_t(std::min(x.size(), y.size())));
         if (common != 0)
             return common;
         return x.size() < y.size() ? -1 : (x.size() > y.size() ? 1 : 0);
@@ -61,16 +59,16 @@ int compareValues(const QVariant& a, const QVariant& b)
     }
 }
 
-QVariant columnValue(sqlite3_stmt* stmt, int i)
-{
+QVariant columnValue(sqlite3_stmt* stmt, int i) {
     switch (sqlite3_column_type(stmt, i)) {
     case SQLITE_INTEGER:
         return QVariant(qlonglong(sqlite3_column_int64(stmt, i)));
     case SQLITE_FLOAT:
         return QVariant(sqlite3_column_double(stmt, i));
     case SQLITE_TEXT:
-        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)),
-                                          sqlite3_column_bytes(stmt, i)));
+        return QVariant(
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)),
+                              sqlite3_column_bytes(stmt, i)));
     case SQLITE_BLOB:
         return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, i)),
                                    sqlite3_column_bytes(stmt, i)));
@@ -79,8 +77,7 @@ QVariant columnValue(sqlite3_stmt* stmt, int i)
     }
 }
 
-int bindValue(sqlite3_stmt* stmt, int index, const QVariant& value)
-{
+int bindValue(sqlite3_stmt* stmt, int index, const QVariant& value) {
     if (!value.isValid() || value.isNull())
         return sqlite3_bind_null(stmt, index);
     switch (value.typeId()) {
@@ -110,8 +107,7 @@ int bindValue(sqlite3_stmt* stmt, int index, const QVariant& value)
 // Owns a prepared statement for the length of one operation.
 class Statement {
 public:
-    Statement(sqlite3* db, const QString& sql)
-    {
+    Statement(sqlite3* db, const QString& sql) {
         const QByteArray utf8 = sql.toUtf8();
         rc_ = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &stmt_, nullptr);
     }
@@ -127,14 +123,12 @@ private:
     int rc_ = SQLITE_ERROR;
 };
 
-QString errorOf(sqlite3* db)
-{
+QString errorOf(sqlite3* db) {
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
 // The value a filter compares, or a null string when the row cannot match.
-QString filterKey(const QVariant& value, bool numeric)
-{
+QString filterKey(const QVariant& value, bool numeric) {
     if (!value.isValid() || value.isNull())
         return QString();
     if (numeric) {
@@ -153,14 +147,12 @@ struct Recordset::FilterIndex {
 
 Recordset::~Recordset() = default;
 
-Status Recordset::fail(const QString& reason) const
-{
+Status Recordset::fail(const QString& reason) const {
     lastError_ = reason;
     return Status::Fail(reason);
 }
 
-int Recordset::columnIndex(const QString& name) const
-{
+int Recordset::columnIndex(const QString& name) const {
     for (int i = 0; i < columns_.size(); ++i) {
         if (EqualNoCase(columns_[i], name))
             return i;
@@ -168,32 +160,27 @@ int Recordset::columnIndex(const QString& name) const
     return -1;
 }
 
-QStringList Recordset::FieldNames() const
-{
+QStringList Recordset::FieldNames() const {
     return columns_;
 }
 
-long Recordset::RecordCount() const
-{
+long Recordset::RecordCount() const {
     if (!open_)
         return 0;
     return long(filtered_ ? visible_.size() : rows_.size());
 }
 
-bool Recordset::EOF_() const
-{
+bool Recordset::EOF_() const {
     return !open_ || (editMode_ != EditMode::Add && pos_ >= RecordCount());
 }
 
-Recordset::Row* Recordset::currentRow() const
-{
+Recordset::Row* Recordset::currentRow() const {
     if (!open_ || deletedCurrent_ || pos_ < 0 || pos_ >= RecordCount())
         return nullptr;
     return filtered_ ? visible_[size_t(pos_)] : rows_[size_t(pos_)].get();
 }
 
-Status Recordset::MoveFirst()
-{
+Status Recordset::MoveFirst() {
     if (!open_)
         return fail(QStringLiteral("The recordset is not open."));
     editMode_ = EditMode::None;
@@ -204,8 +191,7 @@ Status Recordset::MoveFirst()
     return Status::Ok();
 }
 
-Status Recordset::MoveNext()
-{
+Status Recordset::MoveNext() {
     if (!open_)
         return fail(QStringLiteral("The recordset is not open."));
     editMode_ = EditMode::None;
@@ -220,8 +206,7 @@ Status Recordset::MoveNext()
     return Status::Ok();
 }
 
-QVariant Recordset::Field(const QString& column) const
-{
+QVariant Recordset::Field(const QString& column) const {
     const int col = columnIndex(column);
     if (col < 0) {
         lastError_ = QStringLiteral("No column named %1.").arg(column);
@@ -237,8 +222,7 @@ QVariant Recordset::Field(const QString& column) const
     return row->values[size_t(col)];
 }
 
-Status Recordset::SetField(const QString& column, const QVariant& value)
-{
+Status Recordset::SetField(const QString& column, const QVariant& value) {
     if (!open_)
         return fail(QStringLiteral("The recordset is not open."));
     const int col = columnIndex(column);
@@ -257,8 +241,7 @@ Status Recordset::SetField(const QString& column, const QVariant& value)
     return Status::Ok();
 }
 
-Status Recordset::AddNew()
-{
+Status Recordset::AddNew() {
     if (!open_)
         return fail(QStringLiteral("The recordset is not open."));
     if (!updatable_)
@@ -270,14 +253,12 @@ Status Recordset::AddNew()
     return Status::Ok();
 }
 
-Status Recordset::CancelUpdate()
-{
+Status Recordset::CancelUpdate() {
     editMode_ = EditMode::None;
     return Status::Ok();
 }
 
-Status Recordset::Update()
-{
+Status Recordset::Update() {
     if (!open_)
         return fail(QStringLiteral("The recordset is not open."));
     if (editMode_ == EditMode::None)
@@ -306,8 +287,9 @@ Status Recordset::Update()
             QStringList params;
             for (size_t i = 0; i < changed.size(); ++i)
                 params << QStringLiteral("?%1").arg(i + 1);
-            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(table, names.join(QLatin1String(", ")), params.join(QLatin1String(", ")));
+            sql =
+                QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                    .arg(table, names.join(QLatin1String(", ")), params.join(QLatin1String(", ")));
         }
     } else {
         existing = currentRow();
@@ -357,8 +339,7 @@ Status Recordset::Update()
     return Status::Ok();
 }
 
-Status Recordset::Delete()
-{
+Status Recordset::Delete() {
     if (!open_)
         return fail(QStringLiteral("The recordset is not open."));
     if (!updatable_)
@@ -370,8 +351,9 @@ Status Recordset::Delete()
     if (row == nullptr)
         return fail(QStringLiteral("There is no current row to delete."));
     sqlite3* db = connection_->handle();
-    Statement stmt(db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?1")
-                           .arg(QueryText::QuoteIdentifier(table_)));
+    Statement stmt(
+        db,
+        QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(QueryText::QuoteIdentifier(table_)));
     if (!stmt.prepared())
         return fail(errorOf(db));
     sqlite3_bind_int64(stmt.get(), 1, row->rowid);
@@ -381,8 +363,9 @@ Status Recordset::Delete()
         return fail(QStringLiteral("The row no longer exists; another program removed it."));
 
     unplaceRow(row);
-    const auto owned = std::find_if(rows_.begin(), rows_.end(),
-                                    [row](const std::unique_ptr<Row>& r) { return r.get() == row; });
+    const auto owned =
+        std::find_if(rows_.begin(), rows_.end(),
+                     [row](const std::unique_ptr<Row>& r) { return r.get() == row; });
     if (owned != rows_.end())
         rows_.erase(owned);
     deletedCurrent_ = true;
@@ -390,8 +373,7 @@ Status Recordset::Delete()
     return Status::Ok();
 }
 
-Status Recordset::Filter(const QString& expression)
-{
+Status Recordset::Filter(const QString& expression) {
     if (!open_)
         return fail(QStringLiteral("The recordset is not open."));
     editMode_ = EditMode::None;
@@ -400,8 +382,7 @@ Status Recordset::Filter(const QString& expression)
     return applyFilter(expression);
 }
 
-Status Recordset::applyFilter(const QString& expression)
-{
+Status Recordset::applyFilter(const QString& expression) {
     pos_ = 0;
     const auto parsed = QueryText::ParseFilter(expression);
     if (!parsed) {
@@ -421,8 +402,8 @@ Status Recordset::applyFilter(const QString& expression)
         visible_.clear();
         return fail(QStringLiteral("No column named %1.").arg(parsed->column));
     }
-    const QString indexName = QString::number(col) + (parsed->numeric ? QLatin1String("n")
-                                                                      : QLatin1String("t"));
+    const QString indexName =
+        QString::number(col) + (parsed->numeric ? QLatin1String("n") : QLatin1String("t"));
     auto& index = indexes_[indexName];
     if (!index) {
         index = std::make_unique<FilterIndex>();
@@ -432,8 +413,8 @@ Status Recordset::applyFilter(const QString& expression)
                 index->buckets[key].push_back(row.get());
         }
     }
-    const QString wanted = parsed->numeric ? QString::number(parsed->number, 'g', 17)
-                                           : FoldCase(parsed->text);
+    const QString wanted =
+        parsed->numeric ? QString::number(parsed->number, 'g', 17) : FoldCase(parsed->text);
     filtered_ = true;
     const auto bucket = index->buckets.constFind(wanted);
     if (bucket == index->buckets.constEnd())
@@ -443,8 +424,7 @@ Status Recordset::applyFilter(const QString& expression)
     return Status::Ok();
 }
 
-Status Recordset::Requery()
-{
+Status Recordset::Requery() {
     if (!open_)
         return fail(QStringLiteral("The recordset is not open."));
     if (!connection_ || !connection_->IsOpen())
@@ -462,8 +442,7 @@ Status Recordset::Requery()
     return applyFilter(filter_);
 }
 
-Status Recordset::Close()
-{
+Status Recordset::Close() {
     open_ = false;
     rows_.clear();
     visible_.clear();
@@ -473,8 +452,7 @@ Status Recordset::Close()
     return Status::Ok();
 }
 
-bool Recordset::rowLess(const Row& a, const Row& b) const
-{
+bool Recordset::rowLess(const Row& a, const Row& b) const {
     for (const OrderTerm& term : order_) {
         const int c = compareValues(a.values[size_t(term.column)], b.values[size_t(term.column)]);
         if (c != 0)
@@ -485,8 +463,7 @@ bool Recordset::rowLess(const Row& a, const Row& b) const
 
 // Puts a row that is already in rows_ (at the end, or its old place vacated) where a fresh read
 // would put it, in every structure that lists rows, and makes it the current row.
-void Recordset::placeRow(Row* row)
-{
+void Recordset::placeRow(Row* row) {
     auto byRow = [row](const std::unique_ptr<Row>& r) { return r.get() == row; };
     auto owned = std::find_if(rows_.begin(), rows_.end(), byRow);
     std::unique_ptr<Row> holder = std::move(*owned);
@@ -494,8 +471,8 @@ void Recordset::placeRow(Row* row)
     auto less = [this](const std::unique_ptr<Row>& a, const std::unique_ptr<Row>& b) {
         return rowLess(*a, *b);
     };
-    auto at = orderKnown_ ? std::upper_bound(rows_.begin(), rows_.end(), holder, less)
-                          : rows_.end();
+    auto at =
+        orderKnown_ ? std::upper_bound(rows_.begin(), rows_.end(), holder, less) : rows_.end();
     at = rows_.insert(at, std::move(holder));
 
     auto lessPtr = [this](const Row* a, const Row* b) { return rowLess(*a, *b); };
@@ -521,8 +498,7 @@ void Recordset::placeRow(Row* row)
 }
 
 // Takes a row out of the filtered view and the indexes, before its values change or it goes.
-void Recordset::unplaceRow(Row* row)
-{
+void Recordset::unplaceRow(Row* row) {
     visible_.erase(std::remove(visible_.begin(), visible_.end(), row), visible_.end());
     for (auto& [name, index] : indexes_) {
         const int col = name.left(name.size() - 1).toInt();
@@ -537,15 +513,13 @@ void Recordset::unplaceRow(Row* row)
     }
 }
 
-void Recordset::rememberOwnWrite()
-{
+void Recordset::rememberOwnWrite() {
     // When the copy cannot be kept in query order by itself, let the next Requery read again.
     if (orderKnown_)
         seenChangeCount_ = connection_->changeCount();
 }
 
-Status Recordset::refetchRow(qint64 rowid, Row& into) const
-{
+Status Recordset::refetchRow(qint64 rowid, Row& into) const {
     sqlite3* db = connection_->handle();
     Statement stmt(db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
                            .arg(selectList_, QueryText::QuoteIdentifier(table_)));
@@ -553,7 +527,8 @@ Status Recordset::refetchRow(qint64 rowid, Row& into) const
         return fail(errorOf(db));
     sqlite3_bind_int64(stmt.get(), 1, rowid);
     if (sqlite3_step(stmt.get()) != SQLITE_ROW)
-        return fail(QStringLiteral("The row just written cannot be read back: %1").arg(errorOf(db)));
+        return fail(
+            QStringLiteral("The row just written cannot be read back: %1").arg(errorOf(db)));
     into.rowid = rowid;
     const int n = sqlite3_column_count(stmt.get());
     into.values.clear();
@@ -563,8 +538,7 @@ Status Recordset::refetchRow(qint64 rowid, Row& into) const
     return Status::Ok();
 }
 
-Status Recordset::fetch()
-{
+Status Recordset::fetch() {
     sqlite3* db = connection_->handle();
     const qint64 dataVersion = connection_->dataVersion();
     const qint64 changeCount = connection_->changeCount();
@@ -601,8 +575,7 @@ Status Recordset::fetch()
     return Status::Ok();
 }
 
-Status Recordset::open(const ConnectionPtr& connection, const QString& sql)
-{
+Status Recordset::open(const ConnectionPtr& connection, const QString& sql) {
     sql_ = sql;
     connection_ = connection;
     const auto select = QueryText::ParseSelect(sql);
@@ -611,9 +584,9 @@ Status Recordset::open(const ConnectionPtr& connection, const QString& sql)
         QStringList list;
         for (const QString& column : select->columns) {
             const QString quoted = QueryText::QuoteIdentifier(column);
-            list << (select->distinct ? quoted + QLatin1String(kCollation) +
-                                            QLatin1String(" AS ") + quoted
-                                      : quoted);
+            list << (select->distinct
+                         ? quoted + QLatin1String(kCollation) + QLatin1String(" AS ") + quoted
+                         : quoted);
         }
         selectList_ = list.isEmpty() ? QStringLiteral("*") : list.join(QLatin1String(", "));
         QStringList terms;
@@ -643,8 +616,8 @@ Status Recordset::open(const ConnectionPtr& connection, const QString& sql)
     if (!fetched.ok() && updatable_) {
         // Views and tables without rowid can still be read.
         updatable_ = false;
-        fetchSql_ = QStringLiteral("SELECT %1 FROM %2").arg(selectList_,
-                                                           QueryText::QuoteIdentifier(table_));
+        fetchSql_ = QStringLiteral("SELECT %1 FROM %2")
+                        .arg(selectList_, QueryText::QuoteIdentifier(table_));
         if (!select->order.empty()) {
             QStringList terms;
             for (const auto& term : select->order)
@@ -671,8 +644,7 @@ Status Recordset::open(const ConnectionPtr& connection, const QString& sql)
     return Status::Ok();
 }
 
-Status OpenRecordset(RecordsetPtr& recordset, ConnectionPtr& connection, const QString& sql)
-{
+Status OpenRecordset(RecordsetPtr& recordset, ConnectionPtr& connection, const QString& sql) {
     recordset.reset(new Recordset);
     if (!connection || !connection->IsOpen())
         return recordset->fail(QStringLiteral("The connection is not open."));

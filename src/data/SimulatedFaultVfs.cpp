@@ -1,8 +1,7 @@
 #include "data/SimulatedFaultVfs.h"
 
-#include <sqlite3.h>
-
 #include <cstring>
+#include <sqlite3.h>
 
 namespace modDB::SimulatedFaultVfs {
 namespace {
@@ -18,54 +17,60 @@ struct FaultyFile {
 sqlite3_vfs g_vfs;
 sqlite3_io_methods g_methods;
 
-sqlite3_file* real(sqlite3_file* f) { return reinterpret_cast<FaultyFile*>(f)->real; }
+sqlite3_file* real(sqlite3_file* f) {
+    return reinterpret_cast<FaultyFile*>(f)->real;
+}
 
-int xClose(sqlite3_file* f) { return real(f)->pMethods->xClose(real(f)); }
-int xRead(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset)
-{
+int xClose(sqlite3_file* f) {
+    return real(f)->pMethods->xClose(real(f));
+}
+int xRead(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset) {
     return real(f)->pMethods->xRead(real(f), buffer, amount, offset);
 }
-int xWrite(sqlite3_file*, const void*, int, sqlite3_int64) { return SQLITE_FULL; }
-int xTruncate(sqlite3_file* f, sqlite3_int64 size)
-{
+int xWrite(sqlite3_file*, const void*, int, sqlite3_int64) {
+    return SQLITE_FULL;
+}
+int xTruncate(sqlite3_file* f, sqlite3_int64 size) {
     return real(f)->pMethods->xTruncate(real(f), size);
 }
-int xSync(sqlite3_file* f, int flags) { return real(f)->pMethods->xSync(real(f), flags); }
-int xFileSize(sqlite3_file* f, sqlite3_int64* size)
-{
+int xSync(sqlite3_file* f, int flags) {
+    return real(f)->pMethods->xSync(real(f), flags);
+}
+int xFileSize(sqlite3_file* f, sqlite3_int64* size) {
     return real(f)->pMethods->xFileSize(real(f), size);
 }
-int xLock(sqlite3_file* f, int level) { return real(f)->pMethods->xLock(real(f), level); }
-int xUnlock(sqlite3_file* f, int level) { return real(f)->pMethods->xUnlock(real(f), level); }
-int xCheckReservedLock(sqlite3_file* f, int* out)
-{
+int xLock(sqlite3_file* f, int level) {
+    return real(f)->pMethods->xLock(real(f), level);
+}
+int xUnlock(sqlite3_file* f, int level) {
+    return real(f)->pMethods->xUnlock(real(f), level);
+}
+int xCheckReservedLock(sqlite3_file* f, int* out) {
     return real(f)->pMethods->xCheckReservedLock(real(f), out);
 }
-int xFileControl(sqlite3_file* f, int op, void* arg)
-{
+int xFileControl(sqlite3_file* f, int op, void* arg) {
     return real(f)->pMethods->xFileControl(real(f), op, arg);
 }
-int xSectorSize(sqlite3_file* f) { return real(f)->pMethods->xSectorSize(real(f)); }
-int xDeviceCharacteristics(sqlite3_file* f)
-{
+int xSectorSize(sqlite3_file* f) {
+    return real(f)->pMethods->xSectorSize(real(f));
+}
+int xDeviceCharacteristics(sqlite3_file* f) {
     return real(f)->pMethods->xDeviceCharacteristics(real(f));
 }
-int xShmMap(sqlite3_file* f, int page, int size, int extend, void volatile** out)
-{
+int xShmMap(sqlite3_file* f, int page, int size, int extend, void volatile** out) {
     return real(f)->pMethods->xShmMap(real(f), page, size, extend, out);
 }
-int xShmLock(sqlite3_file* f, int offset, int n, int flags)
-{
+int xShmLock(sqlite3_file* f, int offset, int n, int flags) {
     return real(f)->pMethods->xShmLock(real(f), offset, n, flags);
 }
-void xShmBarrier(sqlite3_file* f) { real(f)->pMethods->xShmBarrier(real(f)); }
-int xShmUnmap(sqlite3_file* f, int deleteFlag)
-{
+void xShmBarrier(sqlite3_file* f) {
+    real(f)->pMethods->xShmBarrier(real(f));
+}
+int xShmUnmap(sqlite3_file* f, int deleteFlag) {
     return real(f)->pMethods->xShmUnmap(real(f), deleteFlag);
 }
 
-int xOpen(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int* outFlags)
-{
+int xOpen(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int* outFlags) {
     auto* parent = static_cast<sqlite3_vfs*>(vfs->pAppData);
     auto* wrapped = reinterpret_cast<FaultyFile*>(file);
     wrapped->real = reinterpret_cast<sqlite3_file*>(wrapped + 1);
@@ -75,8 +80,7 @@ int xOpen(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int
     return rc;
 }
 
-void registerOnce()
-{
+void registerOnce() {
     static bool registered = false;
     if (registered)
         return;
@@ -112,8 +116,7 @@ void registerOnce()
 
 } // namespace
 
-const char* diskFullName()
-{
+const char* diskFullName() {
     registerOnce();
     return kName;
 }

@@ -18,29 +18,25 @@ const char kPassword[] = "Kq8Vn2ZtRw5HyD3sLm";
 // Long enough to ride out another instance's single-row write, short enough not to hang the UI.
 const int kBusyTimeoutMs = 1000;
 
-QHash<QString, SimulatedFault>& simulatedFaults()
-{
+QHash<QString, SimulatedFault>& simulatedFaults() {
     static QHash<QString, SimulatedFault> faults;
     return faults;
 }
 
-int collateNoCase(void*, int lengthA, const void* a, int lengthB, const void* b)
-{
+int collateNoCase(void*, int lengthA, const void* a, int lengthB, const void* b) {
     return CompareNoCase(QStringView(static_cast<const char16_t*>(a), lengthA / 2),
                          QStringView(static_cast<const char16_t*>(b), lengthB / 2));
 }
 
 // The DBQ part of a connection text: everything after the last ";DBQ=".
-QString dbqPath(const QString& connectionText)
-{
+QString dbqPath(const QString& connectionText) {
     const int at = connectionText.lastIndexOf(QLatin1String(";DBQ="), -1, Qt::CaseInsensitive);
     return at < 0 ? QString() : connectionText.mid(at + 5);
 }
 
 // File names match without regard to letter case, as they do where the data files come from:
 // when the exact name is absent, take the one entry of the folder that differs only in case.
-QString resolveIgnoringCase(const QString& path)
-{
+QString resolveIgnoringCase(const QString& path) {
     const QFileInfo exact(path);
     if (exact.exists())
         return path;
@@ -55,25 +51,21 @@ QString resolveIgnoringCase(const QString& path)
     return path;
 }
 
-QString sqliteReason(sqlite3* db, const QString& path)
-{
+QString sqliteReason(sqlite3* db, const QString& path) {
     return QStringLiteral("%1: %2").arg(path, QString::fromUtf8(sqlite3_errmsg(db)));
 }
 
 } // namespace
 
-Connection::~Connection()
-{
+Connection::~Connection() {
     Close();
 }
 
-bool Connection::IsReadOnly() const
-{
+bool Connection::IsReadOnly() const {
     return db_ == nullptr || sqlite3_db_readonly(db_, "main") == 1;
 }
 
-Status Connection::Close()
-{
+Status Connection::Close() {
     if (db_ == nullptr)
         return Status::Ok();
     // close_v2 defers the close until the last statement is finalized, so it never fails here.
@@ -82,13 +74,11 @@ Status Connection::Close()
     return Status::Ok();
 }
 
-qint64 Connection::changeCount() const
-{
+qint64 Connection::changeCount() const {
     return db_ == nullptr ? -1 : sqlite3_total_changes64(db_);
 }
 
-qint64 Connection::dataVersion() const
-{
+qint64 Connection::dataVersion() const {
     if (db_ == nullptr)
         return -1;
     sqlite3_stmt* stmt = nullptr;
@@ -103,14 +93,12 @@ qint64 Connection::dataVersion() const
     return version;
 }
 
-QString ConnectionText(const QString& path)
-{
+QString ConnectionText(const QString& path) {
     return QLatin1String(kDriverText) + QLatin1String("UID=;PWD=") + QLatin1String(kPassword) +
            QLatin1String(";DBQ=") + path;
 }
 
-Status OpenConnection(ConnectionPtr& connection, QString& path, OpenMode mode)
-{
+Status OpenConnection(ConnectionPtr& connection, QString& path, OpenMode mode) {
     path.remove(QLatin1Char('"'));
     connection.reset(new Connection);
     connection->connectionString_ = ConnectionText(path);
@@ -131,7 +119,8 @@ Status OpenConnection(ConnectionPtr& connection, QString& path, OpenMode mode)
     flags |= (mode == OpenMode::ReadOnly || fault == SimulatedFault::ReadOnly)
                  ? SQLITE_OPEN_READONLY
                  : SQLITE_OPEN_READWRITE;
-    const char* vfs = fault == SimulatedFault::DiskFull ? SimulatedFaultVfs::diskFullName() : nullptr;
+    const char* vfs =
+        fault == SimulatedFault::DiskFull ? SimulatedFaultVfs::diskFullName() : nullptr;
 
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &db, flags, vfs);
@@ -165,8 +154,7 @@ Status OpenConnection(ConnectionPtr& connection, QString& path, OpenMode mode)
     return Status::Ok();
 }
 
-void SimulateFault(const QString& path, SimulatedFault fault)
-{
+void SimulateFault(const QString& path, SimulatedFault fault) {
     if (path.isEmpty()) {
         simulatedFaults().clear();
         return;

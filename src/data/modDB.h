@@ -8,8 +8,8 @@
 #include <QString>
 #include <QVariant>
 
-#include <memory>
 #include <map>
+#include <memory>
 #include <vector>
 
 struct sqlite3;
@@ -27,7 +27,9 @@ public:
 
 private:
     Status() = default;
-    explicit Status(QString reason) : failed_(true), reason_(std::move(reason)) {}
+    explicit Status(QString reason)
+        : failed_(true)
+        , reason_(std::move(reason)) {}
 
     bool failed_ = false;
     QString reason_;

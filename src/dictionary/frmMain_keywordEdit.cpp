@@ -9,12 +9,10 @@ void frmMain::cmdUpdateKeyword_Click() {}
 void frmMain::cmdDeleteKeyword_Click() {}
 void frmMain::cmdAdd_Click() {}
 
-void frmMain::cmdBack_Click(int)
-{
+void frmMain::cmdBack_Click(int) {
     BringToFront(Frame1);
 }
 
-void frmMain::cmdBackToDream_Click(int)
-{
+void frmMain::cmdBackToDream_Click(int) {
     BringToFront(Frame2);
 }

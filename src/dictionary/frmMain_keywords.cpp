@@ -10,8 +10,7 @@ void frmMain::txtSearch_Change() {}
 void frmMain::txtSearch_Click() {}
 void frmMain::lstKeywords_Click() {}
 
-void frmMain::fillKeywordList(const QStringList& keywords)
-{
+void frmMain::fillKeywordList(const QStringList& keywords) {
     lstKeywords->clear();
     lstKeywords->addItems(keywords);
 }

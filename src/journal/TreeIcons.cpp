@@ -1,6 +1,5 @@
 #include "journal/TreeIcons.h"
 
-QList<QIcon> DreamTreeImages()
-{
+QList<QIcon> DreamTreeImages() {
     return {QIcon(), QIcon(), QIcon(), QIcon()};
 }

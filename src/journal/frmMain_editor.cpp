@@ -5,8 +5,7 @@
 void frmMain::ShowJournal(const QString&) {}
 void frmMain::ClearJournal() {}
 void frmMain::SetJournalEnabled(bool) {}
-bool frmMain::ValidateJournal()
-{
+bool frmMain::ValidateJournal() {
     return false;
 }
 void frmMain::cmdNewJournal_Click() {}

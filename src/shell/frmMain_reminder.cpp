@@ -14,23 +14,19 @@ const qint64 kReminderDays = 15;
 
 } // namespace
 
-void frmMain::mnuOnline_Click()
-{
+void frmMain::mnuOnline_Click() {
     modRegistry::OpenOnlineHelp();
 }
 
-void frmMain::mnuVisit_Click()
-{
+void frmMain::mnuVisit_Click() {
     modRegistry::OpenHomePage();
 }
 
-void frmMain::mnuUpdate_Click()
-{
+void frmMain::mnuUpdate_Click() {
     modRegistry::OpenDownloadPage();
 }
 
-void frmMain::CheckUpdateReminder()
-{
+void frmMain::CheckUpdateReminder() {
     const QString stored = modRegistry::GetSetting(QLatin1String(kLastUpdate));
     const QDate today = modRegistry::Today();
     if (stored.isEmpty()) {

@@ -2,18 +2,15 @@
 
 namespace modFileType {
 
-bool AssociateFileType(const QString&, const QString&, const QString&, const QString&, qint16)
-{
+bool AssociateFileType(const QString&, const QString&, const QString&, const QString&, qint16) {
     return false;
 }
 
-bool IsFileTypeAssociated()
-{
+bool IsFileTypeAssociated() {
     return true;
 }
 
-QString GetAssociatedProgram(const QString&)
-{
+QString GetAssociatedProgram(const QString&) {
     return QString();
 }
 

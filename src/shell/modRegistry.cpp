@@ -13,89 +13,74 @@ const char kSite[] = "https://oneirion.org";
 
 std::optional<QDate> g_today;
 
-QUrl page(const char* path)
-{
+QUrl page(const char* path) {
     return QUrl(QLatin1String(kSite) + QLatin1String(path));
 }
 
-void open(const QUrl& url)
-{
+void open(const QUrl& url) {
     // Fire and forget: a missing browser or a failing page is not the user's problem here.
     QDesktopServices::openUrl(url);
 }
 
-QString settingsName()
-{
+QString settingsName() {
     return QFileInfo(modMain::ExePath()).completeBaseName();
 }
 
 } // namespace
 
-QUrl OnlineHelpUrl()
-{
+QUrl OnlineHelpUrl() {
     return page("/help/");
 }
 
-QUrl HomePageUrl()
-{
+QUrl HomePageUrl() {
     return page("/");
 }
 
-QUrl DownloadPageUrl()
-{
+QUrl DownloadPageUrl() {
     return page("/download/");
 }
 
-QUrl ThankYouPageUrl()
-{
+QUrl ThankYouPageUrl() {
     return page("/thank-you/");
 }
 
-void OpenOnlineHelp()
-{
+void OpenOnlineHelp() {
     open(OnlineHelpUrl());
 }
 
-void OpenHomePage()
-{
+void OpenHomePage() {
     open(HomePageUrl());
 }
 
-void OpenDownloadPage()
-{
+void OpenDownloadPage() {
     open(DownloadPageUrl());
 }
 
-void OpenThankYouPage()
-{
+void OpenThankYouPage() {
     open(ThankYouPageUrl());
 }
 
-QString GetSetting(const QString& key)
-{
+QString GetSetting(const QString& key) {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, settingsName());
     if (settings.status() != QSettings::NoError)
         return QString();
     return settings.value(key).toString();
 }
 
-bool SaveSetting(const QString& key, const QString& value)
-{
+bool SaveSetting(const QString& key, const QString& value) {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, settingsName());
     settings.setValue(key, value);
     settings.sync();
     return settings.status() == QSettings::NoError;
 }
 
-QDate Today()
-{
+QDate Today() {
     return g_today ? *g_today : QDate::currentDate();
 }
 
 namespace testing {
 
-void SetToday(const std::optional<QDate>& today)
-{
+void SetToday(const std::optional<QDate>& today) {
     g_today = today;
 }
 

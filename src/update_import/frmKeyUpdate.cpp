@@ -16,16 +16,15 @@
 namespace {
 
 template <typename W>
-W* named(W* widget, const char* name)
-{
+W* named(W* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
     return widget;
 }
 
 } // namespace
 
-frmKeyUpdate::frmKeyUpdate(QWidget* parent) : QDialog(parent)
-{
+frmKeyUpdate::frmKeyUpdate(QWidget* parent)
+    : QDialog(parent) {
     setObjectName(QStringLiteral("frmKeyUpdate"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Oneirion v1.0"));
@@ -40,17 +39,20 @@ frmKeyUpdate::frmKeyUpdate(QWidget* parent) : QDialog(parent)
     ProgressBar1->setTextVisible(false);
     ListView1 = named(new QTreeWidget, "ListView1");
     ListView1->setColumnCount(3);
-    ListView1->setHeaderLabels({QStringLiteral("Keyword"), QStringLiteral("Description"), QString()});
+    ListView1->setHeaderLabels(
+        {QStringLiteral("Keyword"), QStringLiteral("Description"), QString()});
     ListView1->setColumnHidden(2, true);
     ListView1->setRootIsDecorated(false);
     ListView1->setUniformRowHeights(true);
     ListView1->setAlternatingRowColors(true);
     ListView1->setColumnWidth(0, 160);
     Frame1 = named(new QGroupBox(QStringLiteral("If Keyword Already Exists")), "Frame1");
-    optOption[0] = named(new QRadioButton(QStringLiteral("&Overwrite existing keywords")), "optOption_0");
+    optOption[0] =
+        named(new QRadioButton(QStringLiteral("&Overwrite existing keywords")), "optOption_0");
     optOption[1] = named(new QRadioButton(QStringLiteral("&Do not overwrite existing keywords")),
                          "optOption_1");
-    optOption[2] = named(new QRadioButton(QStringLiteral("&Append to existing keywords")), "optOption_2");
+    optOption[2] =
+        named(new QRadioButton(QStringLiteral("&Append to existing keywords")), "optOption_2");
     cmdImport = named(new QPushButton(QStringLiteral("&Import")), "cmdImport");
     cmdCancel = named(new QPushButton(QStringLiteral("&Cancel")), "cmdCancel");
     cmdImport->setAutoDefault(false);
@@ -78,20 +80,17 @@ frmKeyUpdate::frmKeyUpdate(QWidget* parent) : QDialog(parent)
     Form_Load();
 }
 
-frmKeyUpdate::~frmKeyUpdate()
-{
+frmKeyUpdate::~frmKeyUpdate() {
     modMain::FormUnloaded(this);
 }
 
 void frmKeyUpdate::Form_Load() {}
 
-void frmKeyUpdate::FileName(const QString& path)
-{
+void frmKeyUpdate::FileName(const QString& path) {
     fileName_ = path;
 }
 
-void frmKeyUpdate::closeEvent(QCloseEvent* event)
-{
+void frmKeyUpdate::closeEvent(QCloseEvent* event) {
     if (!unloaded_) {
         unloaded_ = true;
         Form_Unload();
@@ -101,13 +100,11 @@ void frmKeyUpdate::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
-void frmKeyUpdate::Form_Unload()
-{
+void frmKeyUpdate::Form_Unload() {
     updateRecordset_.reset();
     updateConnection_.reset();
 }
 
-void frmKeyUpdate::cmdCancel_Click()
-{
+void frmKeyUpdate::cmdCancel_Click() {
     close();
 }

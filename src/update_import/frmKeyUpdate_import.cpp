@@ -2,8 +2,7 @@
 
 #include "update_import/frmKeyUpdate.h"
 
-bool frmKeyUpdate::ProcessUpdateData()
-{
+bool frmKeyUpdate::ProcessUpdateData() {
     return true;
 }
 

@@ -4,12 +4,10 @@
 
 void frmMain::mnuImport_Click() {}
 
-void frmMain::cmdUpdateDreamDictionary_Click()
-{
+void frmMain::cmdUpdateDreamDictionary_Click() {
     mnuImport_Click();
 }
 
-void frmMain::Command1_Click()
-{
+void frmMain::Command1_Click() {
     mnuImport_Click();
 }

@@ -18,8 +18,7 @@ namespace {
 
 class DataStore : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(folder.isValid());
         testsupport::CreateDataFiles(folder.path(), {});
     }
@@ -28,28 +27,24 @@ protected:
     QString dreams() const { return folder.path() + QStringLiteral("/Dreams.dll"); }
     QString keywords() const { return folder.path() + QStringLiteral("/Keywords.dll"); }
 
-    ConnectionPtr connect(const QString& file, OpenMode mode = OpenMode::ReadWrite)
-    {
+    ConnectionPtr connect(const QString& file, OpenMode mode = OpenMode::ReadWrite) {
         ConnectionPtr cn;
         QString path = file;
         const Status opened = OpenConnection(cn, path, mode);
         EXPECT_TRUE(opened.ok()) << opened.reason().toStdString();
         return cn;
     }
-    RecordsetPtr open(ConnectionPtr& cn, const QString& sql)
-    {
+    RecordsetPtr open(ConnectionPtr& cn, const QString& sql) {
         RecordsetPtr rs;
         const Status opened = OpenRecordset(rs, cn, sql);
         EXPECT_TRUE(opened.ok()) << opened.reason().toStdString();
         return rs;
     }
-    void addKeyword(const QString& keyword, const QString& description = QStringLiteral("d"))
-    {
+    void addKeyword(const QString& keyword, const QString& description = QStringLiteral("d")) {
         Exec(keywords(), QStringLiteral("INSERT INTO tblKeywords VALUES (?, ?)"),
              {keyword, description});
     }
-    static QStringList column(Recordset& rs, const QString& name)
-    {
+    static QStringList column(Recordset& rs, const QString& name) {
         QStringList values;
         for (Status s = rs.MoveFirst(); s.ok() && !rs.EOF_(); rs.MoveNext())
             values << rs.Field(name).toString();
@@ -59,28 +54,27 @@ protected:
     QTemporaryDir folder;
 };
 
-TEST_F(DataStore, OpenConnectionStripsQuotesAndMatchesTheFileNameIgnoringCase)
-{
+TEST_F(DataStore, OpenConnectionStripsQuotesAndMatchesTheFileNameIgnoringCase) {
     ConnectionPtr cn;
     QString path = QLatin1Char('"') + folder.path() + QStringLiteral("/dreams.DLL\"");
     ASSERT_TRUE(OpenConnection(cn, path).ok());
     EXPECT_EQ(path, folder.path() + QStringLiteral("/dreams.DLL"));
-    EXPECT_EQ(cn->ConnectionString(),
-              QStringLiteral("DRIVER=Microsoft Access Driver (*.mdb);UID=;PWD=Kq8Vn2ZtRw5HyD3sLm;DBQ=") +
-                  path);
+    EXPECT_EQ(
+        cn->ConnectionString(),
+        QStringLiteral("DRIVER=Microsoft Access Driver (*.mdb);UID=;PWD=Kq8Vn2ZtRw5HyD3sLm;DBQ=") +
+            path);
     EXPECT_EQ(cn->FilePath(), dreams());
 }
 
-TEST_F(DataStore, BadFilesFailAsValuesAndLeaveUnusableObjects)
-{
+TEST_F(DataStore, BadFilesFailAsValuesAndLeaveUnusableObjects) {
     QFile text(folder.filePath(QStringLiteral("notes.txt")));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write(QByteArray(4096, 'x'));
     text.close();
     QDir(folder.path()).mkdir(QStringLiteral("sub"));
 
-    for (const QString& name : {QStringLiteral("missing.dll"), QStringLiteral("notes.txt"),
-                                QStringLiteral("sub")}) {
+    for (const QString& name :
+         {QStringLiteral("missing.dll"), QStringLiteral("notes.txt"), QStringLiteral("sub")}) {
         ConnectionPtr cn;
         QString path = folder.filePath(name);
         const Status opened = OpenConnection(cn, path);
@@ -107,8 +101,7 @@ TEST_F(DataStore, BadFilesFailAsValuesAndLeaveUnusableObjects)
     EXPECT_FALSE(rs->LastError().isEmpty());
 }
 
-TEST_F(DataStore, EmptyTableHasNoRowsAndMoveFirstFails)
-{
+TEST_F(DataStore, EmptyTableHasNoRowsAndMoveFirstFails) {
     ConnectionPtr cn = connect(dreams());
     RecordsetPtr rs = open(cn, QStringLiteral("SELECT * From tblDreams ORDER BY Year,Month,Day"));
     EXPECT_EQ(rs->RecordCount(), 0);
@@ -117,12 +110,12 @@ TEST_F(DataStore, EmptyTableHasNoRowsAndMoveFirstFails)
     EXPECT_TRUE(rs->EOF_());
 }
 
-TEST_F(DataStore, AnInsertedEntryHasItsIdAtOnceAndRoundTripsExactly)
-{
+TEST_F(DataStore, AnInsertedEntryHasItsIdAtOnceAndRoundTripsExactly) {
     ConnectionPtr cn = connect(dreams());
     RecordsetPtr rs = open(cn, QStringLiteral("SELECT * From tblDreams ORDER BY Year,Month,Day"));
     const QString name = QStringLiteral("O'Neil \"dream\" \u00c4rger \U0001F319\ttab");
-    const QString text = QStringLiteral("line one\r\nline two\n\u4e2d\u6587 ") + QString(100000, 'z');
+    const QString text =
+        QStringLiteral("line one\r\nline two\n\u4e2d\u6587 ") + QString(100000, 'z');
     ASSERT_TRUE(rs->AddNew().ok());
     ASSERT_TRUE(rs->SetField(QStringLiteral("JournalName"), name).ok());
     ASSERT_TRUE(rs->SetField(QStringLiteral("journaltext"), text).ok());
@@ -134,7 +127,8 @@ TEST_F(DataStore, AnInsertedEntryHasItsIdAtOnceAndRoundTripsExactly)
     EXPECT_GT(id, 0);
     EXPECT_EQ(rs->RecordCount(), 1);
 
-    const auto rows = Query(dreams(), QStringLiteral("SELECT ID, JournalName, journaltext, Year FROM tblDreams"));
+    const auto rows =
+        Query(dreams(), QStringLiteral("SELECT ID, JournalName, journaltext, Year FROM tblDreams"));
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0][0].toLongLong(), id);
     EXPECT_EQ(rows[0][1].toString(), name);
@@ -143,8 +137,7 @@ TEST_F(DataStore, AnInsertedEntryHasItsIdAtOnceAndRoundTripsExactly)
     EXPECT_EQ(rs->Field(QStringLiteral("JOURNALNAME")).toString(), name);
 }
 
-TEST_F(DataStore, FiltersNarrowByIdAndByKeywordIgnoringCase)
-{
+TEST_F(DataStore, FiltersNarrowByIdAndByKeywordIgnoringCase) {
     for (const char* k : {"Apple", "O'Brien", "it's", "x", "\u00c4rger"})
         addKeyword(QString::fromUtf8(k));
     ConnectionPtr cn = connect(keywords());
@@ -176,7 +169,8 @@ TEST_F(DataStore, FiltersNarrowByIdAndByKeywordIgnoringCase)
     EXPECT_EQ(rs->RecordCount(), 5);
 
     ConnectionPtr dcn = connect(dreams());
-    const qlonglong id = testsupport::AddJournalRow(dreams(), 2008, 3, 14, QStringLiteral("a"), QStringLiteral("t"));
+    const qlonglong id =
+        testsupport::AddJournalRow(dreams(), 2008, 3, 14, QStringLiteral("a"), QStringLiteral("t"));
     RecordsetPtr drs = open(dcn, QStringLiteral("SELECT * From tblDreams ORDER BY Year,Month,Day"));
     ASSERT_TRUE(drs->Filter(QStringLiteral("ID=") + QString::number(id)).ok());
     EXPECT_EQ(drs->RecordCount(), 1);
@@ -185,8 +179,7 @@ TEST_F(DataStore, FiltersNarrowByIdAndByKeywordIgnoringCase)
     EXPECT_TRUE(drs->EOF_());
 }
 
-TEST_F(DataStore, RequeryShowsOtherConnectionsWritesAndSkipsTheReadWhenNothingChanged)
-{
+TEST_F(DataStore, RequeryShowsOtherConnectionsWritesAndSkipsTheReadWhenNothingChanged) {
     addKeyword(QStringLiteral("moon"));
     ConnectionPtr shared = connect(keywords());
     RecordsetPtr rs = open(shared, QStringLiteral("SELECT * FROM tblKeywords ORDER BY Keyword"));
@@ -216,12 +209,12 @@ TEST_F(DataStore, RequeryShowsOtherConnectionsWritesAndSkipsTheReadWhenNothingCh
 }
 
 // Own writes are kept in query order in memory; a cheap Requery must equal a fresh read.
-TEST_F(DataStore, OwnWritesKeepTheCopyEqualToAFreshRead)
-{
+TEST_F(DataStore, OwnWritesKeepTheCopyEqualToAFreshRead) {
     ConnectionPtr cn = connect(keywords());
     RecordsetPtr rs = open(cn, QStringLiteral("SELECT * FROM tblKeywords ORDER BY Keyword"));
     QRandomGenerator random(7);
-    const QStringList words = {"b", "B", "a", "\u00c4pfel", "\u00e4pfel", "zebra", "Zebra", "", "10", "9"};
+    const QStringList words = {"b",     "B",     "a", "\u00c4pfel", "\u00e4pfel",
+                               "zebra", "Zebra", "",  "10",         "9"};
     for (int step = 0; step < 150; ++step) {
         const QString word = words[random.bounded(words.size())];
         ASSERT_TRUE(rs->Filter(QString()).ok());
@@ -244,26 +237,32 @@ TEST_F(DataStore, OwnWritesKeepTheCopyEqualToAFreshRead)
     ConnectionPtr fresh = connect(keywords());
     RecordsetPtr reread = open(fresh, QStringLiteral("SELECT * FROM tblKeywords ORDER BY Keyword"));
     EXPECT_EQ(column(*rs, QStringLiteral("Keyword")), column(*reread, QStringLiteral("Keyword")));
-    EXPECT_EQ(column(*rs, QStringLiteral("Description")), column(*reread, QStringLiteral("Description")));
+    EXPECT_EQ(column(*rs, QStringLiteral("Description")),
+              column(*reread, QStringLiteral("Description")));
     EXPECT_LT(rs->fetchCount(), 10) << "own writes should not force a full read each time";
 }
 
-TEST_F(DataStore, EveryQueryTextRunsAndOrdersIgnoringCase)
-{
+TEST_F(DataStore, EveryQueryTextRunsAndOrdersIgnoringCase) {
     testsupport::AddJournalRow(dreams(), 2009, 1, 5, QStringLiteral("zeta"), QStringLiteral("t"));
     testsupport::AddJournalRow(dreams(), 2008, 3, 14, QStringLiteral("Beta"), QStringLiteral("t"));
     testsupport::AddJournalRow(dreams(), 2008, 3, 2, QStringLiteral("alpha"), QStringLiteral("t"));
-    testsupport::AddJournalRow(dreams(), 2008, 11, 2, QStringLiteral("\u00c4rger"), QStringLiteral("t"));
+    testsupport::AddJournalRow(dreams(), 2008, 11, 2, QStringLiteral("\u00c4rger"),
+                               QStringLiteral("t"));
     ConnectionPtr cn = connect(dreams());
 
-    RecordsetPtr years = open(cn, QStringLiteral("SELECT DISTINCT Year from tblDreams ORDER BY Year"));
+    RecordsetPtr years =
+        open(cn, QStringLiteral("SELECT DISTINCT Year from tblDreams ORDER BY Year"));
     EXPECT_EQ(column(*years, QStringLiteral("Year")), QStringList({"2008", "2009"}));
-    RecordsetPtr months = open(cn, QStringLiteral("SELECT DISTINCT Year, Month from tblDreams ORDER BY Year, Month"));
+    RecordsetPtr months =
+        open(cn, QStringLiteral("SELECT DISTINCT Year, Month from tblDreams ORDER BY Year, Month"));
     EXPECT_EQ(column(*months, QStringLiteral("Month")), QStringList({"3", "11", "1"}));
-    RecordsetPtr byDay = open(cn, QStringLiteral("SELECT ID,Year,Month,Day,JournalName from tblDreams ORDER BY Year, Month, Day"));
+    RecordsetPtr byDay = open(
+        cn, QStringLiteral(
+                "SELECT ID,Year,Month,Day,JournalName from tblDreams ORDER BY Year, Month, Day"));
     EXPECT_EQ(column(*byDay, QStringLiteral("JournalName")),
               QStringList({"alpha", "Beta", "\u00c4rger", "zeta"}));
-    RecordsetPtr byName = open(cn, QStringLiteral("SELECT ID,Year,Month,Day,JournalName  from tblDreams ORDER BY Year, Month, JournalName"));
+    RecordsetPtr byName = open(cn, QStringLiteral("SELECT ID,Year,Month,Day,JournalName  from "
+                                                  "tblDreams ORDER BY Year, Month, JournalName"));
     EXPECT_EQ(column(*byName, QStringLiteral("JournalName")),
               QStringList({"alpha", "Beta", "\u00c4rger", "zeta"}));
     RecordsetPtr all = open(cn, QStringLiteral("SELECT * From tblDreams ORDER BY Year,Month,Day"));
@@ -281,12 +280,12 @@ TEST_F(DataStore, EveryQueryTextRunsAndOrdersIgnoringCase)
         << "without ORDER BY the rows come in the store's own order";
 }
 
-TEST_F(DataStore, UpdateFilesMadeWithoutNocaseStillOrderAndMatchIgnoringCase)
-{
+TEST_F(DataStore, UpdateFilesMadeWithoutNocaseStillOrderAndMatchIgnoringCase) {
     const QString update = folder.filePath(QStringLiteral("update.udj"));
     Exec(update, QStringLiteral("CREATE TABLE tblKeywords (Keyword TEXT, Description TEXT)"));
     for (const char* k : {"zebra", "Apple", "bird"})
-        Exec(update, QStringLiteral("INSERT INTO tblKeywords VALUES (?, 'd')"), {QString::fromUtf8(k)});
+        Exec(update, QStringLiteral("INSERT INTO tblKeywords VALUES (?, 'd')"),
+             {QString::fromUtf8(k)});
     const QByteArray before = testsupport::FileBytes(update);
     {
         ConnectionPtr cn = connect(update, OpenMode::ReadOnly);
@@ -302,8 +301,7 @@ TEST_F(DataStore, UpdateFilesMadeWithoutNocaseStillOrderAndMatchIgnoringCase)
     EXPECT_EQ(testsupport::FileBytes(update), before);
 }
 
-TEST_F(DataStore, UpdateAndDeleteFindTheirRowByRowidNotByValues)
-{
+TEST_F(DataStore, UpdateAndDeleteFindTheirRowByRowidNotByValues) {
     addKeyword(QStringLiteral("twin"), QStringLiteral("same"));
     addKeyword(QStringLiteral("twin"), QStringLiteral("same"));
     addKeyword(QStringLiteral("other"));
@@ -313,8 +311,9 @@ TEST_F(DataStore, UpdateAndDeleteFindTheirRowByRowidNotByValues)
     ASSERT_TRUE(rs->MoveNext().ok());
     ASSERT_TRUE(rs->SetField(QStringLiteral("Description"), QStringLiteral("changed")).ok());
     ASSERT_TRUE(rs->Update().ok());
-    EXPECT_EQ(Query(keywords(), QStringLiteral("SELECT Description FROM tblKeywords ORDER BY rowid")),
-              (QList<QVariantList>{{"same"}, {"changed"}, {"d"}}));
+    EXPECT_EQ(
+        Query(keywords(), QStringLiteral("SELECT Description FROM tblKeywords ORDER BY rowid")),
+        (QList<QVariantList>{{"same"}, {"changed"}, {"d"}}));
 
     ASSERT_TRUE(rs->MoveFirst().ok());
     ASSERT_TRUE(rs->Delete().ok());
@@ -323,14 +322,15 @@ TEST_F(DataStore, UpdateAndDeleteFindTheirRowByRowidNotByValues)
     ASSERT_TRUE(rs->MoveNext().ok());
     EXPECT_EQ(rs->Field(QStringLiteral("Description")).toString(), QStringLiteral("changed"))
         << "MoveNext after Delete goes to the row that followed the deleted one";
-    EXPECT_EQ(Query(keywords(), QStringLiteral("SELECT Description FROM tblKeywords ORDER BY rowid")),
-              (QList<QVariantList>{{"changed"}, {"d"}}));
+    EXPECT_EQ(
+        Query(keywords(), QStringLiteral("SELECT Description FROM tblKeywords ORDER BY rowid")),
+        (QList<QVariantList>{{"changed"}, {"d"}}));
 }
 
-TEST_F(DataStore, FailedWritesReportAReasonAndLeaveTheFileIntact)
-{
+TEST_F(DataStore, FailedWritesReportAReasonAndLeaveTheFileIntact) {
     addKeyword(QStringLiteral("moon"), QStringLiteral("old"));
-    const auto before = Query(keywords(), QStringLiteral("SELECT Keyword, Description FROM tblKeywords"));
+    const auto before =
+        Query(keywords(), QStringLiteral("SELECT Keyword, Description FROM tblKeywords"));
 
     for (SimulatedFault fault : {SimulatedFault::ReadOnly, SimulatedFault::DiskFull}) {
         SimulateFault(keywords(), fault);
@@ -349,7 +349,8 @@ TEST_F(DataStore, FailedWritesReportAReasonAndLeaveTheFileIntact)
         EXPECT_FALSE(rs->Delete().ok());
         EXPECT_EQ(rs->Field(QStringLiteral("Description")).toString(), QStringLiteral("old"));
         SimulateFault(QString(), SimulatedFault::None);
-        EXPECT_EQ(Query(keywords(), QStringLiteral("SELECT Keyword, Description FROM tblKeywords")), before);
+        EXPECT_EQ(Query(keywords(), QStringLiteral("SELECT Keyword, Description FROM tblKeywords")),
+                  before);
     }
 
     // Another program holding the write lock: the write fails after a short wait.
@@ -368,7 +369,8 @@ TEST_F(DataStore, FailedWritesReportAReasonAndLeaveTheFileIntact)
     }
     sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(holder);
-    EXPECT_EQ(Query(keywords(), QStringLiteral("SELECT Keyword, Description FROM tblKeywords")), before);
+    EXPECT_EQ(Query(keywords(), QStringLiteral("SELECT Keyword, Description FROM tblKeywords")),
+              before);
 }
 
 } // namespace

@@ -8,9 +8,8 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 namespace testsupport {
 namespace {
@@ -19,8 +18,7 @@ int g_strayModals = 0;
 
 } // namespace
 
-int StrayModalsClosed()
-{
+int StrayModalsClosed() {
     const int closed = g_strayModals;
     g_strayModals = 0;
     return closed;
@@ -28,14 +26,13 @@ int StrayModalsClosed()
 
 } // namespace testsupport
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     char root[] = "/tmp/oneirion-test-XXXXXX";
     if (::mkdtemp(root) == nullptr)
         return 2;
     const QString base = QString::fromLocal8Bit(root);
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR",
-                             "TEMP"}) {
+    for (const char* name :
+         {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TEMP"}) {
         const QString path = base + QLatin1Char('/') + QString::fromLatin1(name).toLower();
         QDir().mkpath(path);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

@@ -14,8 +14,7 @@
 namespace testsupport {
 namespace {
 
-void bindAll(sqlite3_stmt* stmt, const QVariantList& params)
-{
+void bindAll(sqlite3_stmt* stmt, const QVariantList& params) {
     for (int i = 0; i < params.size(); ++i) {
         const QVariant& v = params[i];
         if (!v.isValid() || v.isNull()) {
@@ -29,12 +28,11 @@ void bindAll(sqlite3_stmt* stmt, const QVariantList& params)
     }
 }
 
-QList<QVariantList> run(const QString& file, const QString& sql, const QVariantList& params)
-{
+QList<QVariantList> run(const QString& file, const QString& sql, const QVariantList& params) {
     sqlite3* db = nullptr;
     QList<QVariantList> rows;
-    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
         ADD_FAILURE() << "cannot open " << file.toStdString();
         sqlite3_close_v2(db);
         return rows;
@@ -59,8 +57,8 @@ QList<QVariantList> run(const QString& file, const QString& sql, const QVariantL
                 row << QVariant();
                 break;
             default:
-                row << QVariant(QString::fromUtf8(
-                    reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))));
+                row << QVariant(
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))));
             }
         }
         rows << row;
@@ -74,8 +72,7 @@ QList<QVariantList> run(const QString& file, const QString& sql, const QVariantL
 
 } // namespace
 
-Dictionary SampleDictionary()
-{
+Dictionary SampleDictionary() {
     return {
         {QStringLiteral("cat"), QStringLiteral("Independence and intuition.")},
         {QStringLiteral("Bat"), QStringLiteral("Something hidden in the dark.")},
@@ -85,8 +82,7 @@ Dictionary SampleDictionary()
     };
 }
 
-void CreateDataFiles(const QString& folder, const Dictionary& dictionary)
-{
+void CreateDataFiles(const QString& folder, const Dictionary& dictionary) {
     const auto dreams = modDataFiles::CreateDreams(folder + QStringLiteral("/Dreams.dll"));
     ASSERT_TRUE(dreams.ok) << dreams.message.toStdString();
     const auto keywords =
@@ -94,19 +90,16 @@ void CreateDataFiles(const QString& folder, const Dictionary& dictionary)
     ASSERT_TRUE(keywords.ok) << keywords.message.toStdString();
 }
 
-void Exec(const QString& file, const QString& sql, const QVariantList& params)
-{
+void Exec(const QString& file, const QString& sql, const QVariantList& params) {
     run(file, sql, params);
 }
 
-QList<QVariantList> Query(const QString& file, const QString& sql, const QVariantList& params)
-{
+QList<QVariantList> Query(const QString& file, const QString& sql, const QVariantList& params) {
     return run(file, sql, params);
 }
 
 qlonglong AddJournalRow(const QString& dreamsFile, int year, int month, int day,
-                        const QString& name, const QString& text)
-{
+                        const QString& name, const QString& text) {
     Exec(dreamsFile,
          QStringLiteral("INSERT INTO tblDreams (Year, Month, Day, JournalName, journaltext) "
                         "VALUES (?, ?, ?, ?, ?)"),
@@ -115,56 +108,47 @@ qlonglong AddJournalRow(const QString& dreamsFile, int year, int month, int day,
     return rows.isEmpty() ? -1 : rows.first().first().toLongLong();
 }
 
-QByteArray FileBytes(const QString& path)
-{
+QByteArray FileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QStringList TakeMessageTexts()
-{
+QStringList TakeMessageTexts() {
     QStringList texts;
     for (const MsgBox::Shown& shown : MsgBox::TakeShown())
         texts << shown.text;
     return texts;
 }
 
-void ProcessEvents()
-{
+void ProcessEvents() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-QString BuildDir()
-{
+QString BuildDir() {
     return qEnvironmentVariable("ONEIRION_BUILD_DIR");
 }
 
-QString ProgramBinary()
-{
+QString ProgramBinary() {
     return BuildDir() + QStringLiteral("/oneirion");
 }
 
-UrlRecorder::UrlRecorder()
-{
+UrlRecorder::UrlRecorder() {
     QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open");
     QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "open");
 }
 
-UrlRecorder::~UrlRecorder()
-{
+UrlRecorder::~UrlRecorder() {
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
 }
 
-void UrlRecorder::open(const QUrl& url)
-{
+void UrlRecorder::open(const QUrl& url) {
     urls << url;
 }
 
-void ProgramFixture::SetUp()
-{
+void ProgramFixture::SetUp() {
     ASSERT_TRUE(folder.isValid());
     CreateDataFiles(folder.path(), InitialDictionary());
     modMain::testing::SetAppPath(folder.path());
@@ -172,8 +156,7 @@ void ProgramFixture::SetUp()
     MsgBox::Reset();
 }
 
-void ProgramFixture::TearDown()
-{
+void ProgramFixture::TearDown() {
     modMain::UnloadAllForms();
     ProcessEvents();
     form = nullptr;
@@ -190,8 +173,7 @@ void ProgramFixture::TearDown()
     EXPECT_EQ(StrayModalsClosed(), 0) << "a message box or dialog was left unanswered";
 }
 
-frmMain* ProgramFixture::StartMain()
-{
+frmMain* ProgramFixture::StartMain() {
     modMain::Main();
     form = nullptr;
     for (QWidget* loaded : modMain::LoadedForms()) {
@@ -201,13 +183,11 @@ frmMain* ProgramFixture::StartMain()
     return form;
 }
 
-QString ProgramFixture::DreamsFile() const
-{
+QString ProgramFixture::DreamsFile() const {
     return folder.path() + QStringLiteral("/Dreams.dll");
 }
 
-QString ProgramFixture::KeywordsFile() const
-{
+QString ProgramFixture::KeywordsFile() const {
     return folder.path() + QStringLiteral("/Keywords.dll");
 }
 

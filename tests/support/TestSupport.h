@@ -3,8 +3,8 @@
 // Shared helpers of the test suite: temporary program folders with real data files, the running
 // program in-process, the message layer's record, and the URLs the program opened.
 
-#include "app/MsgBox.h"
 #include "DataFiles.h"
+#include "app/MsgBox.h"
 
 #include <QObject>
 #include <QStringList>
@@ -13,7 +13,6 @@
 #include <QVariant>
 
 #include <gtest/gtest.h>
-
 #include <vector>
 
 class frmMain;

@@ -13,15 +13,13 @@
 
 namespace {
 
-void say(const QString& text)
-{
+void say(const QString& text) {
     std::fprintf(stderr, "%s\n", qPrintable(text));
 }
 
 } // namespace
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     const bool ifAbsent = args.removeAll(QStringLiteral("--if-absent")) > 0;
@@ -65,7 +63,8 @@ int main(int argc, char* argv[])
             say(QStringLiteral("Created %1").arg(path));
         }
     };
-    make(QStringLiteral("Dreams.dll"), [](const QString& path) { return modDataFiles::CreateDreams(path); });
+    make(QStringLiteral("Dreams.dll"),
+         [](const QString& path) { return modDataFiles::CreateDreams(path); });
     make(QStringLiteral("Keywords.dll"),
          [&entries](const QString& path) { return modDataFiles::CreateKeywords(path, entries); });
     return failures == 0 ? 0 : 1;
