@@ -1,5 +1,6 @@
 #include "data/CaseFold.h"
 #include "data/QueryText.h"
+#include "data/RowStore.h"
 #include "data/modDB.h"
 
 #include <QHash>
@@ -11,71 +12,10 @@
 namespace modDB {
 namespace {
 
+using detail::Cell;
+using detail::RowStore;
+
 const char kCollation[] = " COLLATE ONEIRION_NOCASE";
-
-// SQLite's order of storage classes: NULL, numbers, text, blobs.
-int storageRank(const QVariant& v) {
-    if (!v.isValid() || v.isNull())
-        return 0;
-    switch (v.typeId()) {
-    case QMetaType::LongLong:
-    case QMetaType::Int:
-    case QMetaType::Double:
-    case QMetaType::Bool:
-        return 1;
-    case QMetaType::QByteArray:
-        return 3;
-    default:
-        return 2;
-    }
-}
-
-// Compares two values the way SQLite's ORDER BY does under our case-insensitive collation.
-int compareValues(const QVariant& a, const QVariant& b) {
-    const int ra = storageRank(a), rb = storageRank(b);
-    if (ra != rb)
-        return ra < rb ? -1 : 1;
-    switch (ra) {
-    case 0:
-        return 0;
-    case 1:
-        if (a.typeId() != QMetaType::Double && b.typeId() != QMetaType::Double) {
-            const qlonglong x = a.toLongLong(), y = b.toLongLong();
-            return x < y ? -1 : (x > y ? 1 : 0);
-        } else {
-            const double x = a.toDouble(), y = b.toDouble();
-            return x < y ? -1 : (x > y ? 1 : 0);
-        }
-    case 3: {
-        const QByteArray x = a.toByteArray(), y = b.toByteArray();
-        const int common =
-            std::memcmp(x.constData(), y.constData(), size_t(std::min(x.size(), y.size())));
-        if (common != 0)
-            return common;
-        return x.size() < y.size() ? -1 : (x.size() > y.size() ? 1 : 0);
-    }
-    default:
-        return CompareNoCase(a.toString(), b.toString());
-    }
-}
-
-QVariant columnValue(sqlite3_stmt* stmt, int i) {
-    switch (sqlite3_column_type(stmt, i)) {
-    case SQLITE_INTEGER:
-        return QVariant(qlonglong(sqlite3_column_int64(stmt, i)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(stmt, i));
-    case SQLITE_TEXT:
-        return QVariant(
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)),
-                              sqlite3_column_bytes(stmt, i)));
-    case SQLITE_BLOB:
-        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, i)),
-                                   sqlite3_column_bytes(stmt, i)));
-    default:
-        return QVariant();
-    }
-}
 
 int bindValue(sqlite3_stmt* stmt, int index, const QVariant& value) {
     if (!value.isValid() || value.isNull())
@@ -128,15 +68,15 @@ QString errorOf(sqlite3* db) {
 }
 
 // The value a filter compares, or a null string when the row cannot match.
-QString filterKey(const QVariant& value, bool numeric) {
-    if (!value.isValid() || value.isNull())
+QString filterKey(const Cell& cell, bool numeric) {
+    if (cell.type == Cell::Null)
         return QString();
     if (numeric) {
         bool ok = false;
-        const double number = value.toString().toDouble(&ok);
+        const double number = RowStore::text(cell).toDouble(&ok);
         return ok ? QString::number(number, 'g', 17) : QString();
     }
-    return FoldCase(value.toString());
+    return FoldCase(RowStore::text(cell));
 }
 
 } // namespace
@@ -177,7 +117,7 @@ bool Recordset::EOF_() const {
 Recordset::Row* Recordset::currentRow() const {
     if (!open_ || deletedCurrent_ || pos_ < 0 || pos_ >= RecordCount())
         return nullptr;
-    return filtered_ ? visible_[size_t(pos_)] : rows_[size_t(pos_)].get();
+    return filtered_ ? visible_[size_t(pos_)] : rows_[size_t(pos_)];
 }
 
 Status Recordset::MoveFirst() {
@@ -219,7 +159,7 @@ QVariant Recordset::Field(const QString& column) const {
         lastError_ = QStringLiteral("There is no current row.");
         return QVariant();
     }
-    return row->values[size_t(col)];
+    return RowStore::value(row->cells[col]);
 }
 
 Status Recordset::SetField(const QString& column, const QVariant& value) {
@@ -233,7 +173,9 @@ Status Recordset::SetField(const QString& column, const QVariant& value) {
         if (row == nullptr)
             return fail(QStringLiteral("There is no current row to change."));
         editMode_ = EditMode::Edit;
-        pending_ = row->values;
+        pending_.clear();
+        for (int i = 0; i < columns_.size(); ++i)
+            pending_.push_back(RowStore::value(row->cells[i]));
         dirty_.assign(columns_.size(), false);
     }
     pending_[size_t(col)] = value;
@@ -319,22 +261,19 @@ Status Recordset::Update() {
     if (sqlite3_changes(db) == 0)
         return fail(QStringLiteral("The row no longer exists; another program removed it."));
 
-    const qint64 rowid = existing != nullptr ? existing->rowid : sqlite3_last_insert_rowid(db);
-    auto fresh = std::make_unique<Row>();
-    const Status reread = refetchRow(rowid, *fresh);
     editMode_ = EditMode::None;
+    Row* row = existing;
+    if (row == nullptr) {
+        row = store_->addRow(sqlite3_last_insert_rowid(db), nullptr, 0);
+        rows_.push_back(row);
+    } else {
+        unplaceRow(row);
+    }
+    // Read the row back: the copy must hold what the file holds, column types included.
+    const Status reread = refetchRow(*row);
+    placeRow(row);
     if (!reread.ok())
         return reread;
-
-    Row* placed = fresh.get();
-    if (existing != nullptr) {
-        unplaceRow(existing);
-        existing->values = std::move(fresh->values);
-        placed = existing;
-    } else {
-        rows_.push_back(std::move(fresh));
-    }
-    placeRow(placed);
     rememberOwnWrite();
     return Status::Ok();
 }
@@ -363,11 +302,7 @@ Status Recordset::Delete() {
         return fail(QStringLiteral("The row no longer exists; another program removed it."));
 
     unplaceRow(row);
-    const auto owned =
-        std::find_if(rows_.begin(), rows_.end(),
-                     [row](const std::unique_ptr<Row>& r) { return r.get() == row; });
-    if (owned != rows_.end())
-        rows_.erase(owned);
+    rows_.erase(std::remove(rows_.begin(), rows_.end(), row), rows_.end());
     deletedCurrent_ = true;
     rememberOwnWrite();
     return Status::Ok();
@@ -407,10 +342,10 @@ Status Recordset::applyFilter(const QString& expression) {
     auto& index = indexes_[indexName];
     if (!index) {
         index = std::make_unique<FilterIndex>();
-        for (const auto& row : rows_) {
-            const QString key = filterKey(row->values[size_t(col)], parsed->numeric);
+        for (Row* row : rows_) {
+            const QString key = filterKey(row->cells[col], parsed->numeric);
             if (!key.isNull())
-                index->buckets[key].push_back(row.get());
+                index->buckets[key].push_back(row);
         }
     }
     const QString wanted =
@@ -447,6 +382,7 @@ Status Recordset::Close() {
     rows_.clear();
     visible_.clear();
     indexes_.clear();
+    store_.reset();
     connection_.reset();
     pos_ = 0;
     return Status::Ok();
@@ -454,7 +390,7 @@ Status Recordset::Close() {
 
 bool Recordset::rowLess(const Row& a, const Row& b) const {
     for (const OrderTerm& term : order_) {
-        const int c = compareValues(a.values[size_t(term.column)], b.values[size_t(term.column)]);
+        const int c = RowStore::compare(a.cells[term.column], b.cells[term.column]);
         if (c != 0)
             return term.descending ? c > 0 : c < 0;
     }
@@ -464,18 +400,12 @@ bool Recordset::rowLess(const Row& a, const Row& b) const {
 // Puts a row that is already in rows_ (at the end, or its old place vacated) where a fresh read
 // would put it, in every structure that lists rows, and makes it the current row.
 void Recordset::placeRow(Row* row) {
-    auto byRow = [row](const std::unique_ptr<Row>& r) { return r.get() == row; };
-    auto owned = std::find_if(rows_.begin(), rows_.end(), byRow);
-    std::unique_ptr<Row> holder = std::move(*owned);
-    rows_.erase(owned);
-    auto less = [this](const std::unique_ptr<Row>& a, const std::unique_ptr<Row>& b) {
-        return rowLess(*a, *b);
-    };
-    auto at =
-        orderKnown_ ? std::upper_bound(rows_.begin(), rows_.end(), holder, less) : rows_.end();
-    at = rows_.insert(at, std::move(holder));
-
+    rows_.erase(std::remove(rows_.begin(), rows_.end(), row), rows_.end());
     auto lessPtr = [this](const Row* a, const Row* b) { return rowLess(*a, *b); };
+    auto at =
+        orderKnown_ ? std::upper_bound(rows_.begin(), rows_.end(), row, lessPtr) : rows_.end();
+    at = rows_.insert(at, row);
+
     if (filtered_) {
         auto v = orderKnown_ ? std::upper_bound(visible_.begin(), visible_.end(), row, lessPtr)
                              : visible_.end();
@@ -489,7 +419,7 @@ void Recordset::placeRow(Row* row) {
     }
     for (auto& [name, index] : indexes_) {
         const int col = name.left(name.size() - 1).toInt();
-        const QString key = filterKey(row->values[size_t(col)], name.endsWith(QLatin1Char('n')));
+        const QString key = filterKey(row->cells[col], name.endsWith(QLatin1Char('n')));
         if (key.isNull())
             continue;
         auto& bucket = index->buckets[key];
@@ -502,7 +432,7 @@ void Recordset::unplaceRow(Row* row) {
     visible_.erase(std::remove(visible_.begin(), visible_.end(), row), visible_.end());
     for (auto& [name, index] : indexes_) {
         const int col = name.left(name.size() - 1).toInt();
-        const QString key = filterKey(row->values[size_t(col)], name.endsWith(QLatin1Char('n')));
+        const QString key = filterKey(row->cells[col], name.endsWith(QLatin1Char('n')));
         auto bucket = index->buckets.find(key);
         if (bucket == index->buckets.end())
             continue;
@@ -519,22 +449,18 @@ void Recordset::rememberOwnWrite() {
         seenChangeCount_ = connection_->changeCount();
 }
 
-Status Recordset::refetchRow(qint64 rowid, Row& into) const {
+Status Recordset::refetchRow(Row& row) const {
     sqlite3* db = connection_->handle();
     Statement stmt(db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
                            .arg(selectList_, QueryText::QuoteIdentifier(table_)));
     if (!stmt.prepared())
         return fail(errorOf(db));
-    sqlite3_bind_int64(stmt.get(), 1, rowid);
-    if (sqlite3_step(stmt.get()) != SQLITE_ROW)
+    sqlite3_bind_int64(stmt.get(), 1, row.rowid);
+    if (sqlite3_step(stmt.get()) != SQLITE_ROW ||
+        sqlite3_column_count(stmt.get()) != store_->columns())
         return fail(
             QStringLiteral("The row just written cannot be read back: %1").arg(errorOf(db)));
-    into.rowid = rowid;
-    const int n = sqlite3_column_count(stmt.get());
-    into.values.clear();
-    into.values.reserve(size_t(n));
-    for (int i = 0; i < n; ++i)
-        into.values.push_back(columnValue(stmt.get(), i));
+    row.cells = store_->readCells(stmt.get(), 0);
     return Status::Ok();
 }
 
@@ -548,15 +474,12 @@ Status Recordset::fetch() {
         return fail(errorOf(db));
     const int first = updatable_ ? 1 : 0;
     const int n = sqlite3_column_count(stmt.get());
-    std::vector<std::unique_ptr<Row>> rows;
+    auto store = std::make_unique<RowStore>(n - first);
+    std::vector<Row*> rows;
     int rc;
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        auto row = std::make_unique<Row>();
-        row->rowid = first == 1 ? sqlite3_column_int64(stmt.get(), 0) : qint64(rows.size());
-        row->values.reserve(size_t(n - first));
-        for (int i = first; i < n; ++i)
-            row->values.push_back(columnValue(stmt.get(), i));
-        rows.push_back(std::move(row));
+        const qint64 rowid = first == 1 ? sqlite3_column_int64(stmt.get(), 0) : qint64(rows.size());
+        rows.push_back(store->addRow(rowid, stmt.get(), first));
     }
     if (rc != SQLITE_DONE)
         return fail(QStringLiteral("%1: %2").arg(connection_->FilePath(), errorOf(db)));
@@ -565,9 +488,11 @@ Status Recordset::fetch() {
     for (int i = first; i < n; ++i)
         columns << QString::fromUtf8(sqlite3_column_name(stmt.get(), i));
     columns_ = columns;
+    lastColumnIndex_ = -1;
     indexes_.clear();
     visible_.clear();
     rows_ = std::move(rows);
+    store_ = std::move(store);
     pos_ = 0;
     seenDataVersion_ = dataVersion;
     seenChangeCount_ = changeCount;

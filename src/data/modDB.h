@@ -16,6 +16,11 @@ struct sqlite3;
 
 namespace modDB {
 
+namespace detail {
+struct Row;
+class RowStore;
+} // namespace detail
+
 class Status {
 public:
     static Status Ok() { return Status(); }
@@ -119,10 +124,7 @@ private:
                                 const QString&);
     Recordset() = default;
 
-    struct Row {
-        qint64 rowid = 0;
-        std::vector<QVariant> values;
-    };
+    using Row = detail::Row;
     struct OrderTerm {
         int column;
         bool descending;
@@ -132,7 +134,7 @@ private:
     Status fail(const QString& reason) const;
     Status open(const ConnectionPtr& connection, const QString& sql);
     Status fetch();
-    Status refetchRow(qint64 rowid, Row& into) const;
+    Status refetchRow(Row& row) const;
     Status applyFilter(const QString& expression);
     int columnIndex(const QString& name) const;
     bool rowLess(const Row& a, const Row& b) const;
@@ -157,8 +159,11 @@ private:
     std::vector<OrderTerm> order_;
 
     QStringList columns_;
-    std::vector<std::unique_ptr<Row>> rows_; // in query order
-    std::vector<Row*> visible_;              // rows_ narrowed by the filter
+    mutable QString lastColumnName_; // the last name Field() looked up, and where it was
+    mutable int lastColumnIndex_ = -1;
+    std::unique_ptr<detail::RowStore> store_;
+    std::vector<Row*> rows_;    // in query order
+    std::vector<Row*> visible_; // rows_ narrowed by the filter
     bool filtered_ = false;
     long pos_ = 0;
     // After Delete the current row is gone and the next one already sits at pos_.
