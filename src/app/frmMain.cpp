@@ -7,7 +7,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileInfo>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -169,26 +169,8 @@ void frmMain::Form_Load() {
     cdlg.Flags = CommonDialog::OFN_EXPLORER | CommonDialog::OFN_FILEMUSTEXIST |
                  CommonDialog::OFN_PATHMUSTEXIST | CommonDialog::OFN_ALLOWMULTISELECT;
 
-    // 6: the keyword list, through a connection of its own.
-    {
-        modDB::ConnectionPtr connection;
-        modDB::RecordsetPtr keywords;
-        QString path = modMain::AppPath() + QStringLiteral("/keywords.dll");
-        modDB::OpenConnection(connection, path);
-        modDB::OpenRecordset(keywords, connection, QStringLiteral("select * from tblKeywords"));
-        QStringList list;
-        keywords->MoveFirst();
-        const long n = keywords->RecordCount();
-        for (long i = 0; i < n; ++i) {
-            const QVariant keyword = keywords->Field(QStringLiteral("Keyword"));
-            if (keyword.isValid())
-                list << keyword.toString();
-            keywords->MoveNext();
-        }
-        keywords->Close();
-        connection->Close();
-        fillKeywordList(list);
-    }
+    // 6: the keyword list, filled as a refresh fills it.
+    cmdRefresh_Click();
 
     // 7: one instance per executable.
     if (modMain::PrevInstance()) {
@@ -198,10 +180,15 @@ void frmMain::Form_Load() {
         return;
     }
 
-    // 8: both data files must be there, as ordinary files (a hidden one does not count).
+    // 8: both data files must be there, as ordinary files; a hidden one does not count.
     auto present = [](const QString& name) {
-        const QFileInfo file(modMain::AppPath() + QLatin1Char('/') + name);
-        return file.isFile() && !file.isHidden();
+        const QDir folder(modMain::AppPath());
+        const QStringList entries = folder.entryList(QDir::Files | QDir::NoDotAndDotDot);
+        for (const QString& entry : entries) {
+            if (QString::compare(entry, name, Qt::CaseInsensitive) == 0)
+                return true;
+        }
+        return false;
     };
     if (!present(QStringLiteral("Dreams.dll")) || !present(QStringLiteral("Keywords.dll"))) {
         MsgBox::Show(QStringLiteral("File(s) Required To Run Oneirion Is Missing\n"

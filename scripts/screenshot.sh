@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Takes pictures of the real program under Xvfb into docs/screenshots (for the README).
+# Usage: scripts/screenshot.sh [WIDTH HEIGHT]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+if ! command -v xvfb-run >/dev/null; then
+  sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends xvfb xauth
+fi
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake --build build --target oneirion-screenshot -j "$(nproc)"
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" \
+  build/oneirion-screenshot docs/screenshots "$@"

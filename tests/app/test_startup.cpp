@@ -1,0 +1,137 @@
+// Start-up: the two ways in, the single-instance and required-files checks, and the closing page.
+
+#include "TestSupport.h"
+#include "app/frmMain.h"
+#include "app/modMain.h"
+#include "shell/modRegistry.h"
+#include "update_import/frmKeyUpdate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QProcess>
+#include <QThread>
+#include <QTreeWidget>
+
+namespace {
+
+class Startup : public testsupport::ProgramFixture {
+protected:
+    template <typename Form>
+    int loaded() const {
+        int count = 0;
+        for (QWidget* form : modMain::LoadedForms())
+            count += qobject_cast<Form*>(form) != nullptr ? 1 : 0;
+        return count;
+    }
+    int closingPages() const { return int(urls.urls.count(modRegistry::ThankYouPageUrl())); }
+};
+
+TEST_F(Startup, WithoutACommandLineOnlyTheMainWindowLoads) {
+    frmMain* w = StartMain();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(loaded<frmKeyUpdate>(), 0);
+    EXPECT_TRUE(modDB::cnDreams && modDB::cnDreams->IsOpen());
+    EXPECT_TRUE(modDB::rsKeywords && modDB::rsKeywords->IsOpen());
+    EXPECT_EQ(modDB::rsKeywords->RecordCount(), 5);
+    EXPECT_TRUE(testsupport::TakeMessageTexts().isEmpty());
+}
+
+TEST_F(Startup, AnyCommandLineTakesTheImportPathAndNeverShowsTheMainWindow) {
+    for (const QString& commandLine :
+         {QStringLiteral("\"") + folder.path() + QStringLiteral("/nothing here.udj\""),
+          QStringLiteral("not a file at all")}) {
+        modMain::testing::SetCommandLine(commandLine);
+        EXPECT_EQ(StartMain(), nullptr);
+        ASSERT_EQ(loaded<frmKeyUpdate>(), 1) << commandLine.toStdString();
+        EXPECT_EQ(loaded<frmMain>(), 0);
+        auto* importWindow = qobject_cast<frmKeyUpdate*>(modMain::LoadedForms().first());
+        EXPECT_TRUE(importWindow->isVisible());
+        EXPECT_FALSE(importWindow->isModal());
+        modMain::UnloadAllForms();
+        testsupport::ProcessEvents();
+        EXPECT_TRUE(modMain::LoadedForms().isEmpty());
+    }
+    EXPECT_EQ(closingPages(), 0) << "a start on an update file opens no page";
+    EXPECT_TRUE(testsupport::TakeMessageTexts().isEmpty());
+}
+
+TEST_F(Startup, AMissingDictionaryLeavesTheListEmptyThenEndsTheProgram) {
+    ASSERT_TRUE(QFile::remove(KeywordsFile()));
+    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
+    EXPECT_EQ(StartMain(), nullptr);
+    EXPECT_EQ(
+        testsupport::TakeMessageTexts(),
+        QStringList({"File(s) Required To Run Oneirion Is Missing\nPlease ReInstall Oneirion"}));
+    EXPECT_TRUE(modMain::LoadedForms().isEmpty());
+    EXPECT_EQ(closingPages(), 1);
+}
+
+TEST_F(Startup, HiddenOrNonOrdinaryDataFilesCountAsAbsent) {
+    ASSERT_TRUE(QFile::rename(DreamsFile(), folder.filePath(QStringLiteral(".Dreams.dll"))));
+    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
+    EXPECT_EQ(StartMain(), nullptr);
+    EXPECT_EQ(testsupport::TakeMessageTexts().size(), 1);
+
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("Dreams.dll")));
+    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
+    EXPECT_EQ(StartMain(), nullptr);
+    EXPECT_EQ(testsupport::TakeMessageTexts().size(), 1);
+    EXPECT_EQ(closingPages(), 2);
+}
+
+TEST_F(Startup, DataFilesNamedInOtherLetterCaseAreFound) {
+    ASSERT_TRUE(QFile::rename(DreamsFile(), folder.filePath(QStringLiteral("dreams.DLL"))));
+    ASSERT_TRUE(QFile::rename(KeywordsFile(), folder.filePath(QStringLiteral("KEYWORDS.dll"))));
+    frmMain* w = StartMain();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->lstKeywords->count(), 5);
+    EXPECT_TRUE(testsupport::TakeMessageTexts().isEmpty());
+}
+
+TEST_F(Startup, ACorruptJournalDoesNotStopTheStart) {
+    QFile dreams(DreamsFile());
+    ASSERT_TRUE(dreams.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    dreams.write(QByteArray(10000, '\x7f'));
+    dreams.close();
+    frmMain* w = StartMain();
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->tvDreams->topLevelItemCount(), 1);
+    EXPECT_EQ(w->tvDreams->topLevelItem(0)->childCount(), 0);
+    EXPECT_EQ(w->lstKeywords->count(), 5);
+}
+
+// Another running instance, even one showing only the import window, refuses a normal start.
+TEST_F(Startup, ASecondInstanceOfTheSameExecutableIsRefused) {
+    const QString program = testsupport::ProgramBinary();
+    ASSERT_TRUE(QFile::exists(program)) << "the suite needs the built program";
+    QProcess other;
+    other.setProgram(program);
+    other.setArguments({folder.filePath(QStringLiteral("no-such-update.udj"))});
+    other.start();
+    ASSERT_TRUE(other.waitForStarted());
+
+    modMain::testing::SetExePath(program);
+    // Wait for the other process to register itself.
+    bool refused = false;
+    for (int attempt = 0; attempt < 100 && !refused; ++attempt) {
+        refused = modMain::PrevInstance();
+        if (!refused)
+            QThread::msleep(50);
+    }
+    EXPECT_TRUE(refused);
+    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
+    EXPECT_EQ(StartMain(), nullptr);
+    EXPECT_EQ(testsupport::TakeMessageTexts(), QStringList({"Oneirion Is Already Running"}));
+    EXPECT_TRUE(modMain::LoadedForms().isEmpty());
+    EXPECT_EQ(closingPages(), 1);
+    EXPECT_EQ(other.state(), QProcess::Running) << "the running instance is not touched";
+
+    other.kill();
+    other.waitForFinished();
+    EXPECT_FALSE(modMain::PrevInstance()) << "a process that has ended no longer counts";
+    modMain::testing::SetExePath(std::nullopt);
+}
+
+} // namespace
