@@ -1,0 +1,265 @@
+#include "analysis/KeywordMatcher.h"
+
+#include <QHash>
+
+namespace analysis {
+namespace {
+
+constexpr std::uint64_t kNoKey = ~std::uint64_t(0);
+
+std::uint64_t edgeKey(std::int32_t node, char16_t unit) {
+    return (std::uint64_t(std::uint32_t(node)) << 16) | unit;
+}
+
+std::size_t edgeSlot(std::uint64_t key, std::size_t mask) {
+    return std::size_t((key * 0x9E3779B97F4A7C15ull) >> 29) & mask;
+}
+
+// Simple case folding, one code point at a time, as the control's case-insensitive compare
+// does it. Folding never moves a code point in or out of the Basic Multilingual Plane, so the
+// result is as long as the input and positions carry over unchanged.
+void foldInto(QStringView text, std::vector<char16_t>& folded) {
+    folded.resize(std::size_t(text.size()));
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit < 0x80) {
+            folded[std::size_t(i)] = (unit >= 'A' && unit <= 'Z') ? char16_t(unit + 32) : unit;
+        } else if (QChar::isHighSurrogate(unit) && i + 1 < n && text[i + 1].isLowSurrogate()) {
+            const char32_t cp =
+                QChar::toCaseFolded(QChar::surrogateToUcs4(unit, text[i + 1].unicode()));
+            folded[std::size_t(i)] = QChar::highSurrogate(cp);
+            folded[std::size_t(i + 1)] = QChar::lowSurrogate(cp);
+            ++i;
+        } else {
+            folded[std::size_t(i)] = char16_t(QChar::toCaseFolded(char32_t(unit)));
+        }
+    }
+}
+
+// Whether `at` falls between the two halves of a surrogate pair. Only a keyword that is not
+// well-formed UTF-16 could match there, and such a match would cut a character in two.
+bool splitsCharacter(QStringView text, qsizetype at) {
+    return at > 0 && at < text.size() && text[at].isLowSurrogate() &&
+           text[at - 1].isHighSurrogate();
+}
+
+} // namespace
+
+bool IsParagraphBreak(char16_t unit) {
+    switch (unit) {
+    case u'\n':
+    case u'\r':
+    case QChar::ParagraphSeparator:
+    case 0xFDD0: // beginning of a frame
+    case 0xFDD1: // end of a frame
+        return true;
+    default:
+        return false;
+    }
+}
+
+KeywordMatcher::KeywordMatcher(const QStringList& keywords) {
+    nodes_.emplace_back();
+    rootEdges_.assign(0x10000, 0);
+    edgeKeys_.assign(1024, kNoKey);
+    edgeValues_.assign(1024, 0);
+    patternOfKeyword_.reserve(std::size_t(keywords.size()));
+
+    // Keywords equal when folded share one pattern: they always match at the same places.
+    QHash<QString, std::int32_t> patternOfFolded;
+    std::vector<char16_t> folded;
+    for (const QString& keyword : keywords) {
+        bool usable = !keyword.isEmpty();
+        for (QChar c : keyword)
+            usable = usable && !IsParagraphBreak(c.unicode());
+        if (!usable) {
+            patternOfKeyword_.push_back(-1);
+            continue;
+        }
+        foldInto(keyword, folded);
+        const QString key = QString::fromUtf16(folded.data(), qsizetype(folded.size()));
+        const auto known = patternOfFolded.constFind(key);
+        if (known != patternOfFolded.cend()) {
+            patternOfKeyword_.push_back(*known);
+            continue;
+        }
+        std::int32_t node = 0;
+        for (char16_t unit : folded) {
+            const std::int32_t next = child(node, unit);
+            node = next >= 0 ? next : addChild(node, unit);
+        }
+        const auto pattern = std::int32_t(patternLength_.size());
+        nodes_[std::size_t(node)].pattern = pattern;
+        patternLength_.push_back(std::int32_t(folded.size()));
+        patternOfFolded.insert(key, pattern);
+        patternOfKeyword_.push_back(pattern);
+    }
+    buildFailLinks();
+}
+
+KeywordMatcher::~KeywordMatcher() = default;
+
+std::int32_t KeywordMatcher::child(std::int32_t node, char16_t unit) const {
+    if (node == 0) {
+        const std::int32_t next = rootEdges_[unit];
+        return next > 0 ? next : -1;
+    }
+    const std::uint64_t key = edgeKey(node, unit);
+    const std::size_t mask = edgeKeys_.size() - 1;
+    for (std::size_t slot = edgeSlot(key, mask);; slot = (slot + 1) & mask) {
+        if (edgeKeys_[slot] == key)
+            return edgeValues_[slot];
+        if (edgeKeys_[slot] == kNoKey)
+            return -1;
+    }
+}
+
+std::int32_t KeywordMatcher::addChild(std::int32_t node, char16_t unit) {
+    const auto created = std::int32_t(nodes_.size());
+    Node added;
+    added.depth = nodes_[std::size_t(node)].depth + 1;
+    nodes_.push_back(added);
+    if (node == 0) {
+        rootEdges_[unit] = created;
+        return created;
+    }
+    if ((edgeCount_ + 1) * 2 > edgeKeys_.size()) {
+        std::vector<std::uint64_t> oldKeys(edgeKeys_.size() * 2, kNoKey);
+        std::vector<std::int32_t> oldValues(edgeKeys_.size() * 2, 0);
+        oldKeys.swap(edgeKeys_);
+        oldValues.swap(edgeValues_);
+        edgeCount_ = 0;
+        for (std::size_t i = 0; i < oldKeys.size(); ++i)
+            if (oldKeys[i] != kNoKey)
+                insertEdge(oldKeys[i], oldValues[i]);
+    }
+    insertEdge(edgeKey(node, unit), created);
+    return created;
+}
+
+void KeywordMatcher::insertEdge(std::uint64_t key, std::int32_t value) {
+    const std::size_t mask = edgeKeys_.size() - 1;
+    std::size_t slot = edgeSlot(key, mask);
+    while (edgeKeys_[slot] != kNoKey)
+        slot = (slot + 1) & mask;
+    edgeKeys_[slot] = key;
+    edgeValues_[slot] = value;
+    ++edgeCount_;
+}
+
+void KeywordMatcher::buildFailLinks() {
+    // Every edge, recovered from the tables, so nodes can be visited parent before child.
+    const std::size_t count = nodes_.size();
+    std::vector<std::int32_t> parent(count, 0);
+    std::vector<char16_t> unitTo(count, 0);
+    for (std::size_t unit = 0; unit < rootEdges_.size(); ++unit) {
+        if (const std::int32_t c = rootEdges_[unit]; c > 0)
+            unitTo[std::size_t(c)] = char16_t(unit);
+    }
+    for (std::size_t i = 0; i < edgeKeys_.size(); ++i) {
+        if (edgeKeys_[i] == kNoKey)
+            continue;
+        const auto c = std::size_t(edgeValues_[i]);
+        parent[c] = std::int32_t(edgeKeys_[i] >> 16);
+        unitTo[c] = char16_t(edgeKeys_[i] & 0xFFFF);
+    }
+    std::int32_t maxDepth = 0;
+    for (const Node& node : nodes_)
+        maxDepth = std::max(maxDepth, node.depth);
+    std::vector<std::size_t> start(std::size_t(maxDepth) + 2, 0);
+    for (const Node& node : nodes_)
+        ++start[std::size_t(node.depth) + 1];
+    for (std::size_t d = 1; d < start.size(); ++d)
+        start[d] += start[d - 1];
+    std::vector<std::int32_t> byDepth(count);
+    for (std::size_t v = 0; v < count; ++v)
+        byDepth[start[std::size_t(nodes_[v].depth)]++] = std::int32_t(v);
+
+    for (std::int32_t v : byDepth) {
+        Node& node = nodes_[std::size_t(v)];
+        if (node.depth <= 1) {
+            node.fail = 0;
+        } else {
+            const char16_t unit = unitTo[std::size_t(v)];
+            std::int32_t f = nodes_[std::size_t(parent[std::size_t(v)])].fail;
+            std::int32_t next = child(f, unit);
+            while (next < 0 && f != 0) {
+                f = nodes_[std::size_t(f)].fail;
+                next = child(f, unit);
+            }
+            node.fail = next < 0 ? 0 : next;
+        }
+        const Node& fail = nodes_[std::size_t(node.fail)];
+        node.nextOutput = v == 0 ? -1 : (fail.pattern >= 0 ? node.fail : fail.nextOutput);
+    }
+}
+
+std::vector<std::vector<qsizetype>> KeywordMatcher::FindAll(QStringView text) const {
+    const qsizetype n = text.size();
+    std::vector<char16_t> folded;
+    foldInto(text, folded);
+    // Whether each unit is a letter or digit, as the whole-word test sees it.
+    std::vector<bool> wordUnit(static_cast<std::size_t>(n));
+    for (qsizetype i = 0; i < n; ++i) {
+        wordUnit[std::size_t(i)] = text[i].isLetterOrNumber();
+        if (folded[std::size_t(i)] == QChar::Nbsp)
+            folded[std::size_t(i)] = u' ';
+    }
+
+    const std::size_t patterns = patternLength_.size();
+    std::vector<std::vector<qsizetype>> found(patterns);
+    // Where each pattern's next search may start, as the control's repeated find would go on.
+    std::vector<qsizetype> searchFrom(patterns, 0);
+
+    std::int32_t state = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t unit = folded[std::size_t(i)];
+        for (;;) {
+            if (state == 0) {
+                state = rootEdges_[unit];
+                break;
+            }
+            const std::int32_t next = child(state, unit);
+            if (next >= 0) {
+                state = next;
+                break;
+            }
+            state = nodes_[std::size_t(state)].fail;
+        }
+        const Node& at = nodes_[std::size_t(state)];
+        for (std::int32_t out = at.pattern >= 0 ? state : at.nextOutput; out >= 0;
+             out = nodes_[std::size_t(out)].nextOutput) {
+            const Node& hit = nodes_[std::size_t(out)];
+            const auto pattern = std::size_t(hit.pattern);
+            const qsizetype end = i + 1;
+            const qsizetype begin = end - hit.depth;
+            if (begin < searchFrom[pattern] || splitsCharacter(text, begin) ||
+                splitsCharacter(text, end))
+                continue;
+            const bool whole = (begin == 0 || !wordUnit[std::size_t(begin - 1)]) &&
+                               (end == n || !wordUnit[std::size_t(end)]);
+            if (whole) {
+                found[pattern].push_back(begin);
+                searchFrom[pattern] = end;
+            } else {
+                searchFrom[pattern] = end + 1;
+            }
+        }
+    }
+
+    std::vector<std::vector<qsizetype>> byKeyword(patternOfKeyword_.size());
+    for (std::size_t k = 0; k < patternOfKeyword_.size(); ++k) {
+        if (const std::int32_t pattern = patternOfKeyword_[k]; pattern >= 0)
+            byKeyword[k] = found[std::size_t(pattern)];
+    }
+    return byKeyword;
+}
+
+std::vector<qsizetype> FindWholeWord(QStringView text, const QString& keyword) {
+    if (keyword.isEmpty())
+        return {};
+    return KeywordMatcher(QStringList{keyword}).FindAll(text).front();
+}
+
+} // namespace analysis
