@@ -1,19 +1,696 @@
+// The update-file type on the freedesktop stack: a shared-mime-info package gives `*.udj` its
+// MIME type, a desktop entry says how to start this program on such a file, mimeapps.list makes it
+// the default, and the icon goes into the hicolor theme. Only the user's own XDG folders are
+// written. The check reads the same files the desktop reads, so it sees a fresh association at
+// once (QMimeDatabase would answer from its cache for a few seconds).
+
 #include "shell/modFileType.h"
 
+#include "app/modMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QProcess>
+#include <QSaveFile>
+#include <QSet>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <fnmatch.h>
+
 namespace modFileType {
+namespace {
 
-bool AssociateFileType(const QString&, const QString&, const QString&, const QString&, qint16) {
-    return false;
+// The program's identity on the desktop: the desktop entry is named after it, and so is its icon.
+const QString kApplicationId = QStringLiteral("org.oneirion.Oneirion");
+const QString kIconResource = QStringLiteral(":/icons/oneirion.svg");
+// The probe counter of the check is a 16-bit signed number.
+constexpr int kLastProbeNumber = 32767;
+
+// ---- XDG base folders ---------------------------------------------------------------------
+
+// Relative values are invalid and ignored, as the base-directory rules require.
+QString baseHome(const char* variable, const QString& fallbackBelowHome) {
+    const QString value = qEnvironmentVariable(variable);
+    if (QDir::isAbsolutePath(value))
+        return QDir::cleanPath(value);
+    return QDir::homePath() + QLatin1Char('/') + fallbackBelowHome;
 }
 
-bool IsFileTypeAssociated() {
-    return true;
+QStringList baseDirs(const char* variable, const QString& fallback) {
+    QString value = qEnvironmentVariable(variable);
+    if (value.isEmpty())
+        value = fallback;
+    QStringList dirs;
+    for (const QString& dir : value.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        if (QDir::isAbsolutePath(dir))
+            dirs << QDir::cleanPath(dir);
+    }
+    return dirs;
 }
 
-QString GetAssociatedProgram(const QString&) {
+QString dataHome() {
+    return baseHome("XDG_DATA_HOME", QStringLiteral(".local/share"));
+}
+
+QString configHome() {
+    return baseHome("XDG_CONFIG_HOME", QStringLiteral(".config"));
+}
+
+// Most important first.
+QStringList dataDirs() {
+    QStringList dirs{dataHome()};
+    for (const QString& dir :
+         baseDirs("XDG_DATA_DIRS", QStringLiteral("/usr/local/share/:/usr/share/"))) {
+        if (!dirs.contains(dir))
+            dirs << dir;
+    }
+    return dirs;
+}
+
+QStringList configDirs() {
+    QStringList dirs{configHome()};
+    for (const QString& dir : baseDirs("XDG_CONFIG_DIRS", QStringLiteral("/etc/xdg"))) {
+        if (!dirs.contains(dir))
+            dirs << dir;
+    }
+    return dirs;
+}
+
+QStringList currentDesktops() {
+    QStringList desktops;
+    for (const QString& name :
+         qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        desktops << name.toLower();
+    return desktops;
+}
+
+// ---- Key files: desktop entries and mimeapps.list -----------------------------------------
+
+using KeyGroup = QHash<QString, QString>;
+using KeyFile = QHash<QString, KeyGroup>;
+
+// Comments and blank lines are skipped; a key given twice keeps its last value.
+KeyFile readKeyFile(const QString& path) {
+    KeyFile groups;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return groups;
+    KeyGroup* group = nullptr;
+    for (const QByteArray& rawLine : file.readAll().split('\n')) {
+        const QString line = QString::fromUtf8(rawLine).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            group = &groups[line.mid(1, line.size() - 2)];
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (group != nullptr && equals > 0)
+            group->insert(line.left(equals).trimmed(), line.mid(equals + 1).trimmed());
+    }
+    return groups;
+}
+
+// Undoes the escapes of a string value: \s \n \t \r and \\.
+QString unescapeValue(const QString& value) {
+    QString result;
+    result.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c != QLatin1Char('\\') || i + 1 == value.size()) {
+            result += c;
+            continue;
+        }
+        const QChar next = value.at(++i);
+        switch (next.unicode()) {
+        case 's':
+            result += QLatin1Char(' ');
+            break;
+        case 'n':
+            result += QLatin1Char('\n');
+            break;
+        case 't':
+            result += QLatin1Char('\t');
+            break;
+        case 'r':
+            result += QLatin1Char('\r');
+            break;
+        case '\\':
+            result += QLatin1Char('\\');
+            break;
+        default:
+            result += c;
+            result += next;
+        }
+    }
+    return result;
+}
+
+QString escapeValue(const QString& value) {
+    QString result;
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case '\\':
+            result += QLatin1String("\\\\");
+            break;
+        case '\n':
+            result += QLatin1String("\\n");
+            break;
+        case '\t':
+            result += QLatin1String("\\t");
+            break;
+        case '\r':
+            result += QLatin1String("\\r");
+            break;
+        default:
+            result += c;
+        }
+    }
+    return result;
+}
+
+QStringList splitList(const QString& value) {
+    return value.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+}
+
+// ---- The Exec key ------------------------------------------------------------------------
+
+// An argument in double quotes with " ` $ and \ escaped, and % doubled so that it is no field code.
+QString quoteExecArgument(const QString& argument) {
+    QString quoted(QLatin1Char('"'));
+    for (const QChar c : argument) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+            c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        quoted += c;
+        if (c == QLatin1Char('%'))
+            quoted += QLatin1Char('%');
+    }
+    quoted += QLatin1Char('"');
+    return quoted;
+}
+
+// Splits an unescaped command line the way launchers do: double quotes with backslash escapes,
+// and, as the shell-like parsers of the desktops also accept, single quotes and a bare backslash.
+QStringList splitCommandLine(const QString& command) {
+    QStringList arguments;
+    QString current;
+    bool inArgument = false;
+    for (qsizetype i = 0; i < command.size(); ++i) {
+        const QChar c = command.at(i);
+        if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')) {
+            if (inArgument)
+                arguments << current;
+            current.clear();
+            inArgument = false;
+            continue;
+        }
+        inArgument = true;
+        if (c == QLatin1Char('"')) {
+            for (++i; i < command.size() && command.at(i) != QLatin1Char('"'); ++i) {
+                const QChar inner = command.at(i);
+                if (inner == QLatin1Char('\\') && i + 1 < command.size() &&
+                    QStringView(u"\"`$\\").contains(command.at(i + 1)))
+                    current += command.at(++i);
+                else
+                    current += inner;
+            }
+        } else if (c == QLatin1Char('\'')) {
+            for (++i; i < command.size() && command.at(i) != QLatin1Char('\''); ++i)
+                current += command.at(i);
+        } else if (c == QLatin1Char('\\') && i + 1 < command.size()) {
+            current += command.at(++i);
+        } else {
+            current += c;
+        }
+    }
+    if (inArgument)
+        arguments << current;
+    return arguments;
+}
+
+// The executable a desktop entry starts: the first word of Exec, looked up in PATH when it is a
+// bare name.
+QString programOfEntry(const QString& entryPath) {
+    const KeyFile entry = readKeyFile(entryPath);
+    const QString exec = entry.value(QStringLiteral("Desktop Entry")).value(QStringLiteral("Exec"));
+    const QStringList words = splitCommandLine(unescapeValue(exec));
+    if (words.isEmpty())
+        return QString();
+    QString program = words.first();
+    program.replace(QLatin1String("%%"), QLatin1String("%"));
+    if (program.contains(QLatin1Char('/')))
+        return program;
+    const QString found = QStandardPaths::findExecutable(program);
+    return found.isEmpty() ? program : found;
+}
+
+// ---- Desktop file IDs --------------------------------------------------------------------
+
+// "a-b.desktop" may also live as a/b.desktop below an applications folder.
+QString findBelow(const QString& folder, const QString& id) {
+    const QString direct = folder + QLatin1Char('/') + id;
+    if (QFileInfo(direct).isFile())
+        return direct;
+    for (qsizetype dash = id.indexOf(QLatin1Char('-')); dash > 0;
+         dash = id.indexOf(QLatin1Char('-'), dash + 1)) {
+        const QString subfolder = folder + QLatin1Char('/') + id.left(dash);
+        if (QFileInfo(subfolder).isDir()) {
+            const QString found = findBelow(subfolder, id.mid(dash + 1));
+            if (!found.isEmpty())
+                return found;
+        }
+    }
     return QString();
 }
 
-void MakeProbeFileName(const QString&, QString&, QString&) {}
+// The desktop entry an ID names, or "" when it is not installed. The first folder that has the ID
+// decides; a hidden entry there counts as deleted.
+QString installedEntry(const QString& id) {
+    if (!id.endsWith(QLatin1String(".desktop")) || id.contains(QLatin1Char('/')))
+        return QString();
+    for (const QString& dir : dataDirs()) {
+        const QString path = findBelow(dir + QStringLiteral("/applications"), id);
+        if (path.isEmpty())
+            continue;
+        const KeyGroup entry = readKeyFile(path).value(QStringLiteral("Desktop Entry"));
+        if (entry.value(QStringLiteral("Hidden")) == QLatin1String("true"))
+            return QString();
+        return path;
+    }
+    return QString();
+}
+
+// ---- MIME types --------------------------------------------------------------------------
+
+struct Glob {
+    int weight;
+    QString type;
+    QString pattern;
+    bool caseSensitive;
+};
+
+// The globs of every MIME folder. A more important folder that says __NOGLOBS__ for a type drops
+// what the less important ones said about it.
+QList<Glob> readGlobs() {
+    QList<Glob> globs;
+    QStringList dirs = dataDirs();
+    std::reverse(dirs.begin(), dirs.end());
+    for (const QString& dir : dirs) {
+        QFile file(dir + QStringLiteral("/mime/globs2"));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        QList<Glob> own;
+        QSet<QString> reset;
+        for (const QByteArray& rawLine : file.readAll().split('\n')) {
+            if (rawLine.isEmpty() || rawLine.startsWith('#'))
+                continue;
+            const QStringList fields = QString::fromUtf8(rawLine).split(QLatin1Char(':'));
+            if (fields.size() < 3)
+                continue;
+            if (fields.at(2) == QLatin1String("__NOGLOBS__")) {
+                reset.insert(fields.at(1));
+                continue;
+            }
+            const bool caseSensitive =
+                fields.size() > 3 &&
+                fields.at(3).split(QLatin1Char(',')).contains(QLatin1String("cs"));
+            own.append({fields.at(0).toInt(), fields.at(1), fields.at(2), caseSensitive});
+        }
+        globs.removeIf([&reset](const Glob& glob) { return reset.contains(glob.type); });
+        // Earlier in the list wins a tie, so the more important folder goes first.
+        globs = own + globs;
+    }
+    return globs;
+}
+
+bool globMatches(const Glob& glob, const QString& fileName) {
+    const QByteArray pattern =
+        (glob.caseSensitive ? glob.pattern : glob.pattern.toLower()).toUtf8();
+    const QByteArray name = (glob.caseSensitive ? fileName : fileName.toLower()).toUtf8();
+    return ::fnmatch(pattern.constData(), name.constData(), 0) == 0;
+}
+
+// The type of a file by its name: the matching glob of the highest weight, then the longest.
+QString mimeTypeForFileName(const QString& fileName) {
+    const Glob* best = nullptr;
+    const QList<Glob> globs = readGlobs();
+    for (const Glob& glob : globs) {
+        if (best != nullptr &&
+            (glob.weight < best->weight ||
+             (glob.weight == best->weight && glob.pattern.size() <= best->pattern.size())))
+            continue;
+        if (globMatches(glob, fileName))
+            best = &glob;
+    }
+    return best != nullptr ? best->type : QString();
+}
+
+// The type followed by the types it is a sub-class of, nearest first.
+QStringList typeAndAncestors(const QString& type) {
+    QMultiHash<QString, QString> parents;
+    for (const QString& dir : dataDirs()) {
+        QFile file(dir + QStringLiteral("/mime/subclasses"));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            const QList<QByteArray> pair = line.simplified().split(' ');
+            if (pair.size() == 2)
+                parents.insert(QString::fromUtf8(pair.at(0)), QString::fromUtf8(pair.at(1)));
+        }
+    }
+    QStringList chain{type};
+    for (qsizetype i = 0; i < chain.size(); ++i) {
+        const QList<QString> direct = parents.values(chain.at(i));
+        for (auto it = direct.crbegin(); it != direct.crend(); ++it) {
+            if (!chain.contains(*it))
+                chain << *it;
+        }
+    }
+    return chain;
+}
+
+// ---- Default applications ----------------------------------------------------------------
+
+struct MimeAppsList {
+    KeyFile groups;
+    bool desktopSpecific;
+};
+
+// Every mimeapps.list in the order the desktop consults them.
+QList<MimeAppsList> mimeAppsLists() {
+    QStringList folders = configDirs();
+    for (const QString& dir : dataDirs())
+        folders << dir + QStringLiteral("/applications");
+    QList<MimeAppsList> lists;
+    for (const QString& folder : folders) {
+        for (const QString& desktop : currentDesktops()) {
+            const QString path =
+                folder + QLatin1Char('/') + desktop + QStringLiteral("-mimeapps.list");
+            if (QFileInfo::exists(path))
+                lists.append({readKeyFile(path), true});
+        }
+        const QString path = folder + QStringLiteral("/mimeapps.list");
+        if (QFileInfo::exists(path))
+            lists.append({readKeyFile(path), false});
+    }
+    return lists;
+}
+
+// What the desktop starts for a type: the first installed default application of the type or of
+// a type it derives from; without one, the most preferred application associated with them.
+QString programForMimeType(const QString& type) {
+    const QStringList types = typeAndAncestors(type);
+    const QList<MimeAppsList> lists = mimeAppsLists();
+    for (const QString& candidateType : types) {
+        for (const MimeAppsList& list : lists) {
+            const QString ids =
+                list.groups.value(QStringLiteral("Default Applications")).value(candidateType);
+            for (const QString& id : splitList(ids)) {
+                const QString entry = installedEntry(id);
+                if (!entry.isEmpty())
+                    return programOfEntry(entry);
+            }
+        }
+    }
+    for (const QString& candidateType : types) {
+        QSet<QString> removed;
+        QStringList associated;
+        for (const MimeAppsList& list : lists) {
+            if (list.desktopSpecific)
+                continue;
+            for (const QString& id :
+                 splitList(list.groups.value(QStringLiteral("Added Associations"))
+                               .value(candidateType))) {
+                if (!removed.contains(id))
+                    associated << id;
+            }
+            for (const QString& id :
+                 splitList(list.groups.value(QStringLiteral("Removed Associations"))
+                               .value(candidateType)))
+                removed.insert(id);
+        }
+        for (const QString& dir : dataDirs()) {
+            const KeyFile cache = readKeyFile(dir + QStringLiteral("/applications/mimeinfo.cache"));
+            for (const QString& id :
+                 splitList(cache.value(QStringLiteral("MIME Cache")).value(candidateType))) {
+                if (!removed.contains(id))
+                    associated << id;
+            }
+        }
+        for (const QString& id : associated) {
+            const QString entry = installedEntry(id);
+            if (!entry.isEmpty())
+                return programOfEntry(entry);
+        }
+    }
+    return QString();
+}
+
+// ---- Writing the association -------------------------------------------------------------
+
+// "DreamKeywordsUpdate" gives "application/x-dream-keywords-update".
+QString mimeTypeName(const QString& typeName) {
+    QString subtype;
+    for (qsizetype i = 0; i < typeName.size(); ++i) {
+        const QChar c = typeName.at(i);
+        if (c.isUpper() && i > 0 && typeName.at(i - 1).isLetterOrNumber() &&
+            !typeName.at(i - 1).isUpper())
+            subtype += QLatin1Char('-');
+        if (c.isLetterOrNumber() && c.unicode() < 0x80)
+            subtype += c.toLower();
+        else if (!subtype.endsWith(QLatin1Char('-')))
+            subtype += QLatin1Char('-');
+    }
+    return QStringLiteral("application/x-") + subtype;
+}
+
+bool writeFile(const QString& path, const QByteArray& content) {
+    if (!QDir().mkpath(QFileInfo(path).path()))
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(content);
+    return file.commit();
+}
+
+bool writeMimePackage(const QString& mimeType, const QString& dottedExtension,
+                      const QString& description) {
+    const QString subtype = mimeType.section(QLatin1Char('/'), 1);
+    const QString xml =
+        QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+            "  <mime-type type=\"%1\">\n"
+            "    <comment>%2</comment>\n"
+            // Update files are SQLite databases; saying so keeps a content sniffer from
+            // overruling the extension.
+            "    <sub-class-of type=\"application/vnd.sqlite3\"/>\n"
+            "    <glob pattern=\"*%3\"/>\n"
+            "  </mime-type>\n"
+            "</mime-info>\n")
+            .arg(mimeType.toHtmlEscaped(), description.toHtmlEscaped(),
+                 dottedExtension.toHtmlEscaped());
+    const QString path = dataHome() + QStringLiteral("/mime/packages/oneirion-") +
+                         subtype.mid(subtype.startsWith(QLatin1String("x-")) ? 2 : 0) +
+                         QStringLiteral(".xml");
+    return writeFile(path, xml.toUtf8());
+}
+
+// The program's icon, and the same picture as the icon of its file type.
+bool installIcons(const QString& mimeType) {
+    QFile resource(kIconResource);
+    if (!resource.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray svg = resource.readAll();
+    const QString scalable = dataHome() + QStringLiteral("/icons/hicolor/scalable/");
+    QString typeIcon = mimeType;
+    typeIcon.replace(QLatin1Char('/'), QLatin1Char('-'));
+    const bool appIcon = writeFile(
+        scalable + QStringLiteral("apps/") + kApplicationId + QStringLiteral(".svg"), svg);
+    const bool fileIcon =
+        writeFile(scalable + QStringLiteral("mimetypes/") + typeIcon + QStringLiteral(".svg"), svg);
+    return appIcon && fileIcon;
+}
+
+bool writeDesktopEntry(const QString& exePath, const QString& mimeType) {
+    const QString entry =
+        QStringLiteral("[Desktop Entry]\n"
+                       "Type=Application\n"
+                       "Version=1.4\n"
+                       "Name=Oneirion\n"
+                       "GenericName=Dream Journal\n"
+                       "Comment=Keep a private dream journal and interpret it with a dream "
+                       "dictionary\n"
+                       "Icon=%1\n"
+                       "Exec=%2 %f\n"
+                       "Terminal=false\n"
+                       "MimeType=%3;\n"
+                       "Categories=Office;\n"
+                       "Keywords=dream;journal;diary;dictionary;\n")
+            .arg(kApplicationId, escapeValue(quoteExecArgument(exePath)), mimeType);
+    return writeFile(dataHome() + QStringLiteral("/applications/") + kApplicationId +
+                         QStringLiteral(".desktop"),
+                     entry.toUtf8());
+}
+
+// Puts `id` first in the [Default Applications] line of `type`, keeping the rest of the file as
+// it was. With `onlyIfListed`, a file that names no default for the type is left alone.
+bool setDefaultApplication(const QString& path, const QString& type, const QString& id,
+                           bool onlyIfListed) {
+    const QString groupName = QStringLiteral("Default Applications");
+    QFile existing(path);
+    QStringList lines;
+    if (existing.exists()) {
+        // A list that cannot be read is not replaced by one that lacks its lines.
+        if (!existing.open(QIODevice::ReadOnly))
+            return false;
+        lines = QString::fromUtf8(existing.readAll()).split(QLatin1Char('\n'));
+        if (lines.constLast().isEmpty())
+            lines.removeLast();
+    } else if (onlyIfListed) {
+        return true;
+    }
+
+    qsizetype insertAt = -1;
+    bool replaced = false;
+    bool inGroup = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = lines.at(i).trimmed();
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            inGroup = line.mid(1, line.size() - 2) == groupName;
+            if (inGroup && insertAt < 0)
+                insertAt = i + 1;
+            continue;
+        }
+        if (!inGroup)
+            continue;
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals <= 0 || line.left(equals).trimmed() != type) {
+            if (!line.isEmpty() && insertAt >= 0 && !replaced)
+                insertAt = i + 1;
+            continue;
+        }
+        QStringList ids{id};
+        for (const QString& other : splitList(line.mid(equals + 1).trimmed())) {
+            if (!ids.contains(other))
+                ids << other;
+        }
+        lines[i] = type + QLatin1Char('=') + ids.join(QLatin1Char(';')) + QLatin1Char(';');
+        replaced = true;
+    }
+    if (!replaced) {
+        if (onlyIfListed)
+            return true;
+        const QString line = type + QLatin1Char('=') + id + QLatin1Char(';');
+        if (insertAt >= 0) {
+            lines.insert(insertAt, line);
+        } else {
+            if (!lines.isEmpty() && !lines.constLast().trimmed().isEmpty())
+                lines << QString();
+            lines << QLatin1Char('[') + groupName + QLatin1Char(']') << line;
+        }
+    }
+    return writeFile(path, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+}
+
+// Runs a database refresh tool when it is installed; what it says and how it ends are ignored.
+void refresh(const QString& tool, const QString& folder) {
+    const QString program = QStandardPaths::findExecutable(tool);
+    if (program.isEmpty())
+        return;
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(program, {folder});
+    if (process.waitForStarted() && !process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+}
+
+} // namespace
+
+bool AssociateFileType(const QString& exePath, const QString& extension, const QString& typeName,
+                       const QString& description, qint16 iconNumber) {
+    // The executable carries a single icon, so every number names it.
+    Q_UNUSED(iconNumber);
+    const QString dotted =
+        extension.startsWith(QLatin1Char('.')) ? extension : QLatin1Char('.') + extension;
+    const QString mimeType = mimeTypeName(typeName);
+    const QString desktopId = kApplicationId + QStringLiteral(".desktop");
+
+    // Each step runs whatever became of the one before.
+    bool ok = writeMimePackage(mimeType, dotted, description);
+    ok = installIcons(mimeType) && ok;
+    ok = writeDesktopEntry(exePath, mimeType) && ok;
+    ok = setDefaultApplication(configHome() + QStringLiteral("/mimeapps.list"), mimeType, desktopId,
+                               false) &&
+         ok;
+    // A desktop-specific list of the user's would outrank the general one.
+    for (const QString& desktop : currentDesktops()) {
+        ok = setDefaultApplication(configHome() + QLatin1Char('/') + desktop +
+                                       QStringLiteral("-mimeapps.list"),
+                                   mimeType, desktopId, true) &&
+             ok;
+    }
+    refresh(QStringLiteral("update-mime-database"), dataHome() + QStringLiteral("/mime"));
+    refresh(QStringLiteral("update-desktop-database"),
+            dataHome() + QStringLiteral("/applications"));
+    return ok;
+}
+
+bool IsFileTypeAssociated() {
+    const QString exePath = modMain::ExePath();
+    return !exePath.isEmpty() && GetAssociatedProgram(QStringLiteral("udj")) == exePath;
+}
+
+QString GetAssociatedProgram(const QString& extension) {
+    QString folder;
+    QString fileName;
+    QFile probe;
+    // A file of the chosen name may appear before ours is made; it is never opened.
+    for (int attempt = 0;; ++attempt) {
+        MakeProbeFileName(extension, folder, fileName);
+        if (fileName.isEmpty())
+            return QString();
+        probe.setFileName(folder + fileName);
+        if (probe.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            break;
+        const QFileInfo taken(probe.fileName());
+        if (attempt == 8 || !(taken.exists() || taken.isSymLink()))
+            return QString();
+    }
+    probe.close();
+    const QString type = mimeTypeForFileName(fileName);
+    const QString program = type.isEmpty() ? QString() : programForMimeType(type);
+    if (!probe.remove())
+        return QString();
+    return program;
+}
+
+void MakeProbeFileName(const QString& extension, QString& folder, QString& fileName) {
+    const QString dotted =
+        extension.startsWith(QLatin1Char('.')) ? extension : QLatin1Char('.') + extension;
+    folder = qEnvironmentVariable("TEMP");
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    fileName.clear();
+    for (int counter = 0; counter <= kLastProbeNumber; ++counter) {
+        const QString candidate = QString::number(counter) + QStringLiteral("tmp") + dotted;
+        // A dangling link counts as taken: creating the probe would write through it.
+        const QFileInfo info(folder + candidate);
+        if (!info.exists() && !info.isSymLink()) {
+            fileName = candidate;
+            return;
+        }
+    }
+}
 
 } // namespace modFileType
