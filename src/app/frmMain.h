@@ -215,6 +215,9 @@ private:
     bool analysisRunning_ = false;
     void printJournal(QPrinter& printer);
     void showWriteFailure(const QString& what, const QString& reason);
+    // tvDreams's nodes by key, refilled by every rebuild: parents while building, then the nodes
+    // that saving and deleting select again.
+    QHash<QString, QTreeWidgetItem*> dreamNodes_;
 
     // Dictionary (src/dictionary)
     void fillKeywordList(const QStringList& keywords);

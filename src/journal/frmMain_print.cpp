@@ -1,6 +1,71 @@
 // Printing the entry the editor shows.
 
 #include "app/frmMain.h"
+#include "journal/JournalText.h"
 
-void frmMain::cmdPrint_Click() {}
-void frmMain::printJournal(QPrinter&) {}
+#include <QComboBox>
+#include <QDate>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPrinter>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+
+void frmMain::cmdPrint_Click() {
+    cdlg.CancelError = true;
+    // Only whole entries are printed, and always to a printer.
+    cdlg.Flags = CommonDialog::PD_DISABLEPRINTTOFILE | CommonDialog::PD_NOPAGENUMS;
+    cdlg.PrinterDefault = true;
+    QPrinter printer(QPrinter::HighResolution);
+    if (!cdlg.ShowPrinter(this, printer))
+        return;
+    printJournal(printer);
+}
+
+void frmMain::printJournal(QPrinter& printer) {
+    const QString name = journal::TrimSpaces(txtJournalName->text());
+    const QString text = journal::EditorText(rtbJournalText);
+    // An empty editor shows no entry, and an empty page helps nobody.
+    if (name.isEmpty() && journal::TrimSpaces(text).isEmpty())
+        return;
+
+    const QDate date(cboYear->currentText().toInt(), cboMonth->currentIndex() + 1,
+                     cboDate->currentText().toInt());
+    // A stored date such as 31 February is printed as the lists show it.
+    const QString dateText =
+        date.isValid()
+            ? QLocale().toString(date, QLocale::LongFormat)
+            : QStringLiteral("%1 %2, %3")
+                  .arg(cboMonth->currentText(), cboDate->currentText(), cboYear->currentText());
+
+    QTextDocument document;
+    document.setDefaultFont(rtbJournalText->font());
+    QTextOption wrapping = document.defaultTextOption();
+    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    document.setDefaultTextOption(wrapping);
+
+    QTextCursor cursor(&document);
+    QTextCharFormat heading;
+    heading.setFontPointSize(16);
+    heading.setFontWeight(QFont::Bold);
+    QTextBlockFormat headingBlock;
+    headingBlock.setBottomMargin(4);
+    cursor.setBlockFormat(headingBlock);
+    cursor.insertText(name, heading);
+
+    QTextCharFormat dateFormat;
+    dateFormat.setFontItalic(true);
+    QTextBlockFormat dateBlock;
+    dateBlock.setBottomMargin(14);
+    cursor.insertBlock(dateBlock, dateFormat);
+    cursor.insertText(dateText);
+
+    QTextCharFormat body;
+    body.setFontPointSize(11);
+    cursor.insertBlock(QTextBlockFormat(), body);
+    cursor.insertText(text);
+
+    printer.setDocName(name);
+    document.print(&printer);
+}

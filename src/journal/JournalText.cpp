@@ -1,0 +1,62 @@
+#include "journal/JournalText.h"
+
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include <cmath>
+
+namespace journal {
+
+QString TrimSpaces(const QString& text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    if (first == 0 && last == text.size())
+        return text;
+    return text.mid(first, last - first);
+}
+
+QString EditorText(const QTextEdit* editor) {
+    QString text = editor->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+std::optional<qlonglong> WholeNumber(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return std::nullopt;
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+        return value.toLongLong();
+    case QMetaType::Double: {
+        const double number = value.toDouble();
+        if (std::isfinite(number) && std::floor(number) == number && std::fabs(number) < 1e15)
+            return qlonglong(number);
+        return std::nullopt;
+    }
+    default: {
+        bool ok = false;
+        const qlonglong number = TrimSpaces(value.toString()).toLongLong(&ok);
+        if (ok)
+            return number;
+        return std::nullopt;
+    }
+    }
+}
+
+QString PlainValue(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return QString();
+    if (value.typeId() == QMetaType::Double) {
+        if (const auto whole = WholeNumber(value))
+            return QString::number(*whole);
+        return QString::number(value.toDouble(), 'g', 15);
+    }
+    return value.toString();
+}
+
+} // namespace journal

@@ -1,0 +1,35 @@
+#pragma once
+
+// Small text rules the journal's handlers share.
+
+#include <QString>
+#include <QVariant>
+
+#include <optional>
+
+class QTextEdit;
+
+namespace journal {
+
+// Removes leading and trailing space characters only: tabs and line breaks are part of the text.
+QString TrimSpaces(const QString& text);
+
+// The editor's text exactly as the user sees it. QTextEdit::toPlainText would turn no-break
+// spaces into spaces and line separators into line feeds; only block breaks become line feeds.
+QString EditorText(const QTextEdit* editor);
+
+// A stored whole number (Year, Month, Day, ID), whatever storage class another tool left it in.
+std::optional<qlonglong> WholeNumber(const QVariant& value);
+
+// How a stored value is written into a node's key or text: plain decimal for numbers.
+QString PlainValue(const QVariant& value);
+
+// Entry nodes are the nodes whose key holds '~'; the ID follows the first character.
+inline bool IsEntryKey(const QString& key) {
+    return key.contains(QLatin1Char('~'));
+}
+inline QString EntryKey(qlonglong id) {
+    return QLatin1Char('~') + QString::number(id);
+}
+
+} // namespace journal
