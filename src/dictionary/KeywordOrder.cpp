@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <iterator>
 #include <memory>
+#include <vector>
 
 namespace dictionary {
 namespace {
@@ -35,21 +36,24 @@ bool collatesBefore(const Collated& a, const Collated& b) {
 // Every keyword text seen so far, in alphabetical order, with its rank in that order.
 class RankedTexts {
 public:
-    std::vector<int> order(const QStringList& keywords) {
+    QStringList sort(const QStringList& keywords) {
         useCurrentLocale();
-        // Rank in the high half, position in the low half: one integer sort, and equal texts
-        // keep the order they came in.
+        if (keywords == lastKeywords_)
+            return lastSorted_;
+        // Rank in the high half, position in the low half: one integer sort.
         std::vector<quint64> byRank(size_t(keywords.size()));
         if (!rankAll(keywords, byRank)) {
             learn(keywords);
             rankAll(keywords, byRank);
         }
         std::sort(byRank.begin(), byRank.end());
-        std::vector<int> positions;
-        positions.reserve(byRank.size());
+        QStringList sorted;
+        sorted.reserve(keywords.size());
         for (const quint64 entry : byRank)
-            positions.push_back(int(entry & 0xffffffffu));
-        return positions;
+            sorted << keywords[qsizetype(entry & 0xffffffffu)];
+        lastKeywords_ = keywords;
+        lastSorted_ = sorted;
+        return sorted;
     }
 
     qsizetype size() const { return qsizetype(ordered_.size()); }
@@ -57,6 +61,8 @@ public:
     void forget() {
         ordered_.clear();
         rankOf_.clear();
+        lastKeywords_.clear();
+        lastSorted_.clear();
     }
 
 private:
@@ -109,6 +115,9 @@ private:
     std::unique_ptr<QCollator> collator_;
     std::vector<Collated> ordered_;
     QHash<QString, quint32> rankOf_;
+    // The last list sorted, as given and as sorted.
+    QStringList lastKeywords_;
+    QStringList lastSorted_;
 };
 
 RankedTexts& rankedTexts() {
@@ -127,8 +136,8 @@ QString TrimSpaces(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-std::vector<int> AlphabeticalOrder(const QStringList& keywords) {
-    return rankedTexts().order(keywords);
+QStringList SortAlphabetically(const QStringList& keywords) {
+    return rankedTexts().sort(keywords);
 }
 
 bool KeywordMatches(QStringView keyword, QStringView searchText) {

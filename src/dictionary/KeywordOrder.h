@@ -5,21 +5,20 @@
 #include <QString>
 #include <QStringList>
 
-#include <vector>
-
 namespace dictionary {
 
 // Removes leading and trailing space characters only; tabs and line breaks stay.
 QString TrimSpaces(const QString& text);
 
-// The positions of `keywords` in alphabetical order, ignoring case, by the collation of the user's
-// locale. Keywords that collate equal but are written differently keep one fixed order (by their
-// code points), so the order in which they were stored never shows.
+// `keywords` in alphabetical order, ignoring case, by the collation of the user's locale.
+// Keywords that collate equal but are written differently keep one fixed order (by their code
+// points), so the order in which they were stored never shows; a text stored twice stays twice.
 //
 // Collation is the slow part of a refill, so each keyword text is collated once and remembered
-// with its rank among every text seen; later calls sort by rank. The dictionary rarely changes,
-// so a refill after an edit only collates the texts that are new.
-std::vector<int> AlphabeticalOrder(const QStringList& keywords);
+// with its rank among every text seen; later calls sort by rank, and a dictionary read again
+// unchanged gets its last order back at once. The dictionary rarely changes, so a refill after an
+// edit only collates the texts that are new.
+QStringList SortAlphabetically(const QStringList& keywords);
 
 // Whether `searchText` occurs anywhere in `keyword`, ignoring case for all of Unicode. An empty
 // keyword never matches; an empty search text matches every other keyword.

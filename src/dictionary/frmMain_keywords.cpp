@@ -12,7 +12,10 @@
 using dictionary::kDescriptionColumn;
 using dictionary::kKeywordColumn;
 
-void frmMain::cmdRefresh_Click() {
+namespace {
+
+// Every keyword of the dictionary that is not NULL, in the table's own order.
+QStringList readKeywords() {
     QStringList keywords;
     dictionary::KeywordTable table;
     table.forEachRow([&keywords](modDB::Recordset& row) {
@@ -21,24 +24,35 @@ void frmMain::cmdRefresh_Click() {
             keywords << keyword.toString();
         return true;
     });
-    table.close();
-    fillKeywordList(keywords);
+    return keywords;
+}
+
+bool showsExactly(const QListWidget& list, const QStringList& keywords) {
+    if (list.count() != keywords.size())
+        return false;
+    for (int i = 0; i < list.count(); ++i) {
+        if (list.item(i)->text() != keywords[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void frmMain::cmdRefresh_Click() {
+    fillKeywordList(dictionary::SortAlphabetically(readKeywords()));
 }
 
 void frmMain::cmdSearch_Click() {
     const QString searchText = dictionary::TrimSpaces(txtSearch->text());
+    // Matching the sorted dictionary keeps the matches sorted, and the sorted dictionary is
+    // usually at hand from the last keystroke.
+    const QStringList sorted = dictionary::SortAlphabetically(readKeywords());
     QStringList matches;
-    dictionary::KeywordTable table;
-    table.forEachRow([&](modDB::Recordset& row) {
-        const QVariant keyword = row.Field(kKeywordColumn);
-        if (keyword.isValid() && !keyword.isNull()) {
-            const QString text = keyword.toString();
-            if (dictionary::KeywordMatches(text, searchText))
-                matches << text;
-        }
-        return true;
-    });
-    table.close();
+    for (const QString& keyword : sorted) {
+        if (dictionary::KeywordMatches(keyword, searchText))
+            matches << keyword;
+    }
     fillKeywordList(matches);
 }
 
@@ -76,13 +90,17 @@ void frmMain::lstKeywords_Click() {
     txtKeywordDesc->setPlainText(description.toString());
 }
 
+// Shows `keywords` in the order given, in one batch, with nothing selected.
 void frmMain::fillKeywordList(const QStringList& keywords) {
-    QStringList sorted;
-    sorted.reserve(keywords.size());
-    for (const int position : dictionary::AlphabeticalOrder(keywords))
-        sorted << keywords[position];
-    // A refill selects nothing and must not run the click handler on the way.
+    // A refill must not run the click handler on the way.
     const QSignalBlocker quiet(lstKeywords);
+    if (showsExactly(*lstKeywords, keywords)) {
+        // Rebuilding the same entries would only cost time: leave the list as a refill would.
+        lstKeywords->setCurrentItem(nullptr);
+        lstKeywords->clearSelection();
+        lstKeywords->scrollToTop();
+        return;
+    }
     lstKeywords->clear();
-    lstKeywords->addItems(sorted);
+    lstKeywords->addItems(keywords);
 }

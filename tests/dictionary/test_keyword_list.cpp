@@ -76,6 +76,12 @@ TEST_F(KeywordList, SearchFollowsTheTextAsTyped) {
     EXPECT_EQ(entries(w->lstKeywords), QStringList({"Bat", "cat", "Water"}));
     EXPECT_TRUE(w->lstKeywords->selectedItems().isEmpty());
     EXPECT_EQ(w->txtKeyword->text(), QStringLiteral("Ant"));
+    // The same search again, from a click into the box, leaves nothing selected either.
+    pick(w->lstKeywords, "cat");
+    w->txtSearch_Click();
+    EXPECT_EQ(entries(w->lstKeywords), QStringList({"Bat", "cat", "Water"}));
+    EXPECT_TRUE(w->lstKeywords->selectedItems().isEmpty());
+    EXPECT_EQ(w->lstKeywords->currentItem(), nullptr);
     w->txtSearch->setText("  cat  ");
     EXPECT_EQ(entries(w->lstKeywords), QStringList({"cat"}));
     w->txtSearch->setText("c at");

@@ -9,10 +9,7 @@
 namespace {
 
 QStringList sorted(const QStringList& keywords) {
-    QStringList out;
-    for (const int position : dictionary::AlphabeticalOrder(keywords))
-        out << keywords[position];
-    return out;
+    return dictionary::SortAlphabetically(keywords);
 }
 
 class KeywordOrder : public ::testing::Test {
