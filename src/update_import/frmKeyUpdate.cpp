@@ -90,6 +90,10 @@ void frmKeyUpdate::FileName(const QString& path) {
     fileName_ = path;
 }
 
+void frmKeyUpdate::reject() {
+    close();
+}
+
 void frmKeyUpdate::closeEvent(QCloseEvent* event) {
     if (!unloaded_) {
         unloaded_ = true;
@@ -97,7 +101,8 @@ void frmKeyUpdate::closeEvent(QCloseEvent* event) {
         modMain::FormUnloaded(this);
     }
     event->accept();
-    QDialog::closeEvent(event);
+    // Ends a modal run; QDialog's own handler would route back through reject().
+    QDialog::done(QDialog::Rejected);
 }
 
 void frmKeyUpdate::Form_Unload() {

@@ -6,6 +6,7 @@
 #include "data/modDB.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 #include <map>
 
@@ -43,6 +44,10 @@ public:
     QPushButton* cmdImport = nullptr;
     QPushButton* cmdCancel = nullptr;
 
+public Q_SLOTS:
+    // Escape ends the window the way closing it does, so it always unloads.
+    void reject() override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -50,9 +55,14 @@ private:
     void LoadUpdateList();
     void MarkNewKeywords();
     void ImportKeywords();
+    // Merges one checked keyword into the dictionary under the chosen policy.
+    modDB::Status mergeKeyword(const QString& keyword, const QString& description);
+    // Lets the progress display catch up now and then during a long import.
+    void repaintProgress();
 
     QString fileName_;
     modDB::ConnectionPtr updateConnection_;
     modDB::RecordsetPtr updateRecordset_;
     bool unloaded_ = false;
+    QElapsedTimer sinceProgressPaint_;
 };

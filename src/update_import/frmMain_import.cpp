@@ -1,8 +1,21 @@
 // The main window's ways into the update import.
 
 #include "app/frmMain.h"
+#include "update_import/frmKeyUpdate.h"
 
-void frmMain::mnuImport_Click() {}
+void frmMain::mnuImport_Click() {
+    cdlg.FileName = QString();
+    cdlg.ShowOpen(this);
+    if (cdlg.FileName == QString())
+        return;
+
+    auto* importWindow = new frmKeyUpdate(this);
+    importWindow->FileName(cdlg.FileName);
+    importWindow->ProcessUpdateData();
+    // Modal: the main window takes no input until the import window has gone. It deletes
+    // itself when closed.
+    importWindow->exec();
+}
 
 void frmMain::cmdUpdateDreamDictionary_Click() {
     mnuImport_Click();
