@@ -18,7 +18,11 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fnmatch.h>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace modFileType {
 namespace {
@@ -286,88 +290,138 @@ QString installedEntry(const QString& id) {
 
 // ---- MIME types --------------------------------------------------------------------------
 
-struct Glob {
+QByteArray readMimeFile(const QString& dir, const char* name) {
+    QFile file(dir + QStringLiteral("/mime/") + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool endsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+std::string asciiLower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+// Globs match regardless of letter case unless they are marked case-sensitive.
+bool globMatches(std::string_view pattern, bool caseSensitive, const std::string& name,
+                 const std::string& lowerName) {
+    std::string ownPattern;
+    if (!caseSensitive) {
+        ownPattern = isAscii(pattern) ? asciiLower(pattern)
+                                      : QString::fromUtf8(pattern.data(), qsizetype(pattern.size()))
+                                            .toLower()
+                                            .toStdString();
+        pattern = ownPattern;
+    }
+    const std::string& subject = caseSensitive ? name : lowerName;
+    // Most globs are "*.ext"; those need no pattern matcher.
+    if (pattern.size() > 1 && pattern.front() == '*' &&
+        pattern.find_first_of("*?[", 1) == std::string_view::npos)
+        return endsWith(subject, pattern.substr(1));
+    if (ownPattern.empty())
+        ownPattern = std::string(pattern);
+    return ::fnmatch(ownPattern.c_str(), subject.c_str(), 0) == 0;
+}
+
+struct GlobMatch {
     int weight;
-    QString type;
-    QString pattern;
-    bool caseSensitive;
+    std::size_t patternLength;
+    std::string type;
 };
 
-// The globs of every MIME folder. A more important folder that says __NOGLOBS__ for a type drops
-// what the less important ones said about it.
-QList<Glob> readGlobs() {
-    QList<Glob> globs;
+// The type of a file by its name: the matching glob of the highest weight, then the longest. A
+// more important MIME folder that says __NOGLOBS__ for a type drops what the less important ones
+// said about it. This runs at every start, so the files are scanned as bytes and only matching
+// lines are kept.
+QString mimeTypeForFileName(const QString& fileName) {
+    const std::string name = fileName.toStdString();
+    const std::string lowerName = fileName.toLower().toStdString();
+    std::vector<GlobMatch> matches; // more important folders first
     QStringList dirs = dataDirs();
     std::reverse(dirs.begin(), dirs.end());
     for (const QString& dir : dirs) {
-        QFile file(dir + QStringLiteral("/mime/globs2"));
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        QList<Glob> own;
-        QSet<QString> reset;
-        for (const QByteArray& rawLine : file.readAll().split('\n')) {
-            if (rawLine.isEmpty() || rawLine.startsWith('#'))
+        const QByteArray globs = readMimeFile(dir, "globs2");
+        std::vector<GlobMatch> own;
+        std::vector<std::string> reset;
+        const std::string_view text(globs.constData(), std::size_t(globs.size()));
+        for (std::size_t start = 0; start < text.size();) {
+            std::size_t end = text.find('\n', start);
+            if (end == std::string_view::npos)
+                end = text.size();
+            const std::string_view line = text.substr(start, end - start);
+            start = end + 1;
+            if (line.empty() || line.front() == '#')
                 continue;
-            const QStringList fields = QString::fromUtf8(rawLine).split(QLatin1Char(':'));
-            if (fields.size() < 3)
+            const std::size_t typeStart = line.find(':');
+            const std::size_t patternStart =
+                typeStart == std::string_view::npos ? typeStart : line.find(':', typeStart + 1);
+            if (patternStart == std::string_view::npos)
                 continue;
-            if (fields.at(2) == QLatin1String("__NOGLOBS__")) {
-                reset.insert(fields.at(1));
+            const std::string_view type = line.substr(typeStart + 1, patternStart - typeStart - 1);
+            const std::size_t flagsStart = line.find(':', patternStart + 1);
+            const std::string_view pattern =
+                line.substr(patternStart + 1, flagsStart == std::string_view::npos
+                                                  ? std::string_view::npos
+                                                  : flagsStart - patternStart - 1);
+            if (pattern == "__NOGLOBS__") {
+                reset.emplace_back(type);
                 continue;
             }
-            const bool caseSensitive =
-                fields.size() > 3 &&
-                fields.at(3).split(QLatin1Char(',')).contains(QLatin1String("cs"));
-            own.append({fields.at(0).toInt(), fields.at(1), fields.at(2), caseSensitive});
+            const std::string_view flags = flagsStart == std::string_view::npos
+                                               ? std::string_view()
+                                               : line.substr(flagsStart + 1);
+            const bool caseSensitive = (QByteArray(flags.data(), qsizetype(flags.size())) + ',')
+                                           .contains(QByteArrayLiteral("cs,"));
+            if (globMatches(pattern, caseSensitive, name, lowerName)) {
+                own.push_back({std::atoi(std::string(line.substr(0, typeStart)).c_str()),
+                               pattern.size(), std::string(type)});
+            }
         }
-        globs.removeIf([&reset](const Glob& glob) { return reset.contains(glob.type); });
-        // Earlier in the list wins a tie, so the more important folder goes first.
-        globs = own + globs;
+        matches.erase(std::remove_if(matches.begin(), matches.end(),
+                                     [&reset](const GlobMatch& match) {
+                                         return std::find(reset.begin(), reset.end(), match.type) !=
+                                                reset.end();
+                                     }),
+                      matches.end());
+        matches.insert(matches.begin(), own.begin(), own.end());
     }
-    return globs;
-}
-
-bool globMatches(const Glob& glob, const QString& fileName) {
-    const QByteArray pattern =
-        (glob.caseSensitive ? glob.pattern : glob.pattern.toLower()).toUtf8();
-    const QByteArray name = (glob.caseSensitive ? fileName : fileName.toLower()).toUtf8();
-    return ::fnmatch(pattern.constData(), name.constData(), 0) == 0;
-}
-
-// The type of a file by its name: the matching glob of the highest weight, then the longest.
-QString mimeTypeForFileName(const QString& fileName) {
-    const Glob* best = nullptr;
-    const QList<Glob> globs = readGlobs();
-    for (const Glob& glob : globs) {
-        if (best != nullptr &&
-            (glob.weight < best->weight ||
-             (glob.weight == best->weight && glob.pattern.size() <= best->pattern.size())))
-            continue;
-        if (globMatches(glob, fileName))
-            best = &glob;
+    // The first of equals wins, so the more important folder decides a tie.
+    const GlobMatch* best = nullptr;
+    for (const GlobMatch& match : matches) {
+        if (best == nullptr || match.weight > best->weight ||
+            (match.weight == best->weight && match.patternLength > best->patternLength))
+            best = &match;
     }
-    return best != nullptr ? best->type : QString();
+    return best != nullptr ? QString::fromStdString(best->type) : QString();
 }
 
 // The type followed by the types it is a sub-class of, nearest first.
 QStringList typeAndAncestors(const QString& type) {
-    QMultiHash<QString, QString> parents;
-    for (const QString& dir : dataDirs()) {
-        QFile file(dir + QStringLiteral("/mime/subclasses"));
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray& line : file.readAll().split('\n')) {
-            const QList<QByteArray> pair = line.simplified().split(' ');
-            if (pair.size() == 2)
-                parents.insert(QString::fromUtf8(pair.at(0)), QString::fromUtf8(pair.at(1)));
-        }
-    }
+    QByteArray subclasses("\n");
+    for (const QString& dir : dataDirs())
+        subclasses += readMimeFile(dir, "subclasses") + '\n';
     QStringList chain{type};
     for (qsizetype i = 0; i < chain.size(); ++i) {
-        const QList<QString> direct = parents.values(chain.at(i));
-        for (auto it = direct.crbegin(); it != direct.crend(); ++it) {
-            if (!chain.contains(*it))
-                chain << *it;
+        const QByteArray prefix = '\n' + chain.at(i).toUtf8() + ' ';
+        for (qsizetype at = subclasses.indexOf(prefix); at >= 0;
+             at = subclasses.indexOf(prefix, at + 1)) {
+            const qsizetype parentStart = at + prefix.size();
+            const qsizetype parentEnd = subclasses.indexOf('\n', parentStart);
+            const QString parent =
+                QString::fromUtf8(subclasses.mid(parentStart, parentEnd - parentStart).trimmed());
+            if (!parent.isEmpty() && !chain.contains(parent))
+                chain << parent;
         }
     }
     return chain;
