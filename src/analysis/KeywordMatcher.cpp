@@ -1,7 +1,5 @@
 #include "analysis/KeywordMatcher.h"
 
-#include <QHash>
-
 namespace analysis {
 namespace {
 
@@ -60,14 +58,23 @@ bool IsParagraphBreak(char16_t unit) {
 }
 
 KeywordMatcher::KeywordMatcher(const QStringList& keywords) {
+    std::size_t units = 1;
+    for (const QString& keyword : keywords)
+        units += std::size_t(keyword.size());
+    nodes_.reserve(units);
     nodes_.emplace_back();
     rootEdges_.assign(0x10000, 0);
-    edgeKeys_.assign(1024, kNoKey);
-    edgeValues_.assign(1024, 0);
+    edgeKeys_.assign(256, kNoKey);
+    edgeValues_.assign(256, 0);
     patternOfKeyword_.reserve(std::size_t(keywords.size()));
+    // Only needed while the fail links are built.
+    std::vector<std::int32_t> parent(1, 0);
+    std::vector<char16_t> unitFromParent(1, 0);
+    std::vector<std::int32_t> depth(1, 0);
+    parent.reserve(units);
+    unitFromParent.reserve(units);
+    depth.reserve(units);
 
-    // Keywords equal when folded share one pattern: they always match at the same places.
-    QHash<QString, std::int32_t> patternOfFolded;
     std::vector<char16_t> folded;
     for (const QString& keyword : keywords) {
         bool usable = !keyword.isEmpty();
@@ -78,24 +85,27 @@ KeywordMatcher::KeywordMatcher(const QStringList& keywords) {
             continue;
         }
         foldInto(keyword, folded);
-        const QString key = QString::fromUtf16(folded.data(), qsizetype(folded.size()));
-        const auto known = patternOfFolded.constFind(key);
-        if (known != patternOfFolded.cend()) {
-            patternOfKeyword_.push_back(*known);
-            continue;
-        }
         std::int32_t node = 0;
         for (char16_t unit : folded) {
-            const std::int32_t next = child(node, unit);
-            node = next >= 0 ? next : addChild(node, unit);
+            std::int32_t next = child(node, unit);
+            if (next < 0) {
+                next = addChild(node, unit);
+                parent.push_back(node);
+                unitFromParent.push_back(unit);
+                depth.push_back(depth[std::size_t(node)] + 1);
+            }
+            node = next;
         }
-        const auto pattern = std::int32_t(patternLength_.size());
-        nodes_[std::size_t(node)].pattern = pattern;
-        patternLength_.push_back(std::int32_t(folded.size()));
-        patternOfFolded.insert(key, pattern);
-        patternOfKeyword_.push_back(pattern);
+        // Keywords equal when folded end on the same node and share its pattern: they always
+        // match at the same places.
+        Node& end = nodes_[std::size_t(node)];
+        if (end.pattern < 0) {
+            end.pattern = std::int32_t(patternLength_.size());
+            patternLength_.push_back(std::int32_t(folded.size()));
+        }
+        patternOfKeyword_.push_back(end.pattern);
     }
-    buildFailLinks();
+    buildFailLinks(parent, unitFromParent, depth);
 }
 
 KeywordMatcher::~KeywordMatcher() = default;
@@ -105,6 +115,11 @@ std::int32_t KeywordMatcher::child(std::int32_t node, char16_t unit) const {
         const std::int32_t next = rootEdges_[unit];
         return next > 0 ? next : -1;
     }
+    const Node& from = nodes_[std::size_t(node)];
+    if (from.firstUnit == unit && from.firstChild >= 0)
+        return from.firstChild;
+    if (!from.branches)
+        return -1;
     const std::uint64_t key = edgeKey(node, unit);
     const std::size_t mask = edgeKeys_.size() - 1;
     for (std::size_t slot = edgeSlot(key, mask);; slot = (slot + 1) & mask) {
@@ -117,13 +132,18 @@ std::int32_t KeywordMatcher::child(std::int32_t node, char16_t unit) const {
 
 std::int32_t KeywordMatcher::addChild(std::int32_t node, char16_t unit) {
     const auto created = std::int32_t(nodes_.size());
-    Node added;
-    added.depth = nodes_[std::size_t(node)].depth + 1;
-    nodes_.push_back(added);
+    nodes_.emplace_back();
+    Node& from = nodes_[std::size_t(node)];
     if (node == 0) {
         rootEdges_[unit] = created;
         return created;
     }
+    if (from.firstChild < 0) {
+        from.firstChild = created;
+        from.firstUnit = unit;
+        return created;
+    }
+    from.branches = true;
     if ((edgeCount_ + 1) * 2 > edgeKeys_.size()) {
         std::vector<std::uint64_t> oldKeys(edgeKeys_.size() * 2, kNoKey);
         std::vector<std::int32_t> oldValues(edgeKeys_.size() * 2, 0);
@@ -148,40 +168,31 @@ void KeywordMatcher::insertEdge(std::uint64_t key, std::int32_t value) {
     ++edgeCount_;
 }
 
-void KeywordMatcher::buildFailLinks() {
-    // Every edge, recovered from the tables, so nodes can be visited parent before child.
+void KeywordMatcher::buildFailLinks(const std::vector<std::int32_t>& parent,
+                                    const std::vector<char16_t>& unitFromParent,
+                                    const std::vector<std::int32_t>& depth) {
+    // Nodes in order of depth, so that a node's parent has its fail link already.
     const std::size_t count = nodes_.size();
-    std::vector<std::int32_t> parent(count, 0);
-    std::vector<char16_t> unitTo(count, 0);
-    for (std::size_t unit = 0; unit < rootEdges_.size(); ++unit) {
-        if (const std::int32_t c = rootEdges_[unit]; c > 0)
-            unitTo[std::size_t(c)] = char16_t(unit);
-    }
-    for (std::size_t i = 0; i < edgeKeys_.size(); ++i) {
-        if (edgeKeys_[i] == kNoKey)
-            continue;
-        const auto c = std::size_t(edgeValues_[i]);
-        parent[c] = std::int32_t(edgeKeys_[i] >> 16);
-        unitTo[c] = char16_t(edgeKeys_[i] & 0xFFFF);
-    }
     std::int32_t maxDepth = 0;
-    for (const Node& node : nodes_)
-        maxDepth = std::max(maxDepth, node.depth);
+    for (std::int32_t d : depth)
+        maxDepth = std::max(maxDepth, d);
     std::vector<std::size_t> start(std::size_t(maxDepth) + 2, 0);
-    for (const Node& node : nodes_)
-        ++start[std::size_t(node.depth) + 1];
+    for (std::int32_t d : depth)
+        ++start[std::size_t(d) + 1];
     for (std::size_t d = 1; d < start.size(); ++d)
         start[d] += start[d - 1];
     std::vector<std::int32_t> byDepth(count);
     for (std::size_t v = 0; v < count; ++v)
-        byDepth[start[std::size_t(nodes_[v].depth)]++] = std::int32_t(v);
+        byDepth[start[std::size_t(depth[v])]++] = std::int32_t(v);
 
     for (std::int32_t v : byDepth) {
+        if (v == 0)
+            continue;
         Node& node = nodes_[std::size_t(v)];
-        if (node.depth <= 1) {
+        if (depth[std::size_t(v)] == 1) {
             node.fail = 0;
         } else {
-            const char16_t unit = unitTo[std::size_t(v)];
+            const char16_t unit = unitFromParent[std::size_t(v)];
             std::int32_t f = nodes_[std::size_t(parent[std::size_t(v)])].fail;
             std::int32_t next = child(f, unit);
             while (next < 0 && f != 0) {
@@ -191,7 +202,7 @@ void KeywordMatcher::buildFailLinks() {
             node.fail = next < 0 ? 0 : next;
         }
         const Node& fail = nodes_[std::size_t(node.fail)];
-        node.nextOutput = v == 0 ? -1 : (fail.pattern >= 0 ? node.fail : fail.nextOutput);
+        node.nextOutput = fail.pattern >= 0 ? node.fail : fail.nextOutput;
     }
 }
 
@@ -233,7 +244,7 @@ std::vector<std::vector<qsizetype>> KeywordMatcher::FindAll(QStringView text) co
             const Node& hit = nodes_[std::size_t(out)];
             const auto pattern = std::size_t(hit.pattern);
             const qsizetype end = i + 1;
-            const qsizetype begin = end - hit.depth;
+            const qsizetype begin = end - patternLength_[pattern];
             if (begin < searchFrom[pattern] || splitsCharacter(text, begin) ||
                 splitsCharacter(text, end))
                 continue;

@@ -48,18 +48,25 @@ private:
         std::int32_t pattern = -1;
         // The nearest node on the fail chain (itself excluded) where a pattern ends, or -1.
         std::int32_t nextOutput = -1;
-        std::int32_t depth = 0;
+        // Most nodes have one child, kept here; the others of a branching node are in the
+        // edge table.
+        std::int32_t firstChild = -1;
+        char16_t firstUnit = 0;
+        bool branches = false;
     };
 
     std::int32_t child(std::int32_t node, char16_t unit) const;
     std::int32_t addChild(std::int32_t node, char16_t unit);
     void insertEdge(std::uint64_t key, std::int32_t value);
-    void buildFailLinks();
+    void buildFailLinks(const std::vector<std::int32_t>& parent,
+                        const std::vector<char16_t>& unitFromParent,
+                        const std::vector<std::int32_t>& depth);
 
     std::vector<Node> nodes_;
     // The root's edges as a direct table: most steps of a scan start again from the root.
     std::vector<std::int32_t> rootEdges_;
-    // Every other edge in one open-addressing table, keyed by (node << 16 | unit).
+    // The further edges of branching nodes, in one open-addressing table keyed by
+    // (node << 16 | unit).
     std::vector<std::uint64_t> edgeKeys_;
     std::vector<std::int32_t> edgeValues_;
     std::size_t edgeCount_ = 0;

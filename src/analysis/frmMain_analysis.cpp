@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -29,10 +30,44 @@ struct Span {
     qsizetype end;
 };
 
-// Switches the mark on over every span. Overlapping spans (a phrase and a word inside it) are
-// joined first, and all of it is one edit: one undo step and one relayout, however many marks.
-void markSpans(QTextDocument* document, std::vector<Span> spans) {
-    if (spans.empty())
+// Re-laying out a long text after marks all over it takes longer than marking it. While the
+// marks change, the layout stands still; afterwards it starts over and runs in steps between
+// events, as it does when a text is loaded.
+class LayoutPause {
+public:
+    explicit LayoutPause(QTextDocument* document)
+        : document_(document)
+        , pageSize_(document->pageSize()) {
+        document_->setPageSize(QSizeF(0, 0)); // a null size: no layout at all
+    }
+    ~LayoutPause() { document_->setPageSize(pageSize_); }
+    LayoutPause(const LayoutPause&) = delete;
+    LayoutPause& operator=(const LayoutPause&) = delete;
+
+private:
+    QTextDocument* document_;
+    QSizeF pageSize_;
+};
+
+// The stretches of the document that carry the mark.
+std::vector<Span> markedSpans(const QTextDocument* document) {
+    std::vector<Span> spans;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.charFormat().fontWeight() != QFont::Normal)
+                spans.push_back({fragment.position(), fragment.position() + fragment.length()});
+        }
+    }
+    return spans;
+}
+
+// Switches the mark off where it is on (if `clearFirst`), then on over every span, all as one
+// edit: one undo step and one layout, however many marks. Overlapping spans (a phrase and a word
+// inside it) are joined first.
+void remark(QTextDocument* document, bool clearFirst, std::vector<Span> spans) {
+    std::vector<Span> unmark = clearFirst ? markedSpans(document) : std::vector<Span>();
+    if (spans.empty() && unmark.empty())
         return;
     std::sort(spans.begin(), spans.end(),
               [](const Span& a, const Span& b) { return a.begin < b.begin; });
@@ -43,24 +78,19 @@ void markSpans(QTextDocument* document, std::vector<Span> spans) {
         else
             joined.push_back(span);
     }
-    const QTextCharFormat bold = markFormat(true);
+    const LayoutPause pause(document);
     QTextCursor cursor(document);
     cursor.beginEditBlock();
-    for (const Span& span : joined) {
-        cursor.setPosition(int(span.begin));
-        cursor.setPosition(int(span.end), QTextCursor::KeepAnchor);
-        cursor.mergeCharFormat(bold);
-    }
+    auto apply = [&cursor](const std::vector<Span>& where, const QTextCharFormat& format) {
+        for (const Span& span : where) {
+            cursor.setPosition(int(span.begin));
+            cursor.setPosition(int(span.end), QTextCursor::KeepAnchor);
+            cursor.mergeCharFormat(format);
+        }
+    };
+    apply(unmark, markFormat(false));
+    apply(joined, markFormat(true));
     cursor.endEditBlock();
-}
-
-// Selects the box's whole text and switches the mark off for it.
-void selectAllUnmarked(QTextEdit* box) {
-    QTextCursor cursor = box->textCursor();
-    cursor.setPosition(0);
-    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-    cursor.mergeCharFormat(markFormat(false));
-    box->setTextCursor(cursor);
 }
 
 // The text the whole-word find searches: the document's characters at their own positions.
@@ -92,17 +122,16 @@ void frmMain::cmdAnalyze_Click() {
     cmdSave_Click();
     analysisRunning_ = false;
 
-    // 2, 3: no result and no mark is left from the last analysis; the editor's text is selected.
+    // 2, 3: no result is left from the last analysis; the editor's whole text is selected. Its
+    // old marks are switched off below, in the same edit that sets the new ones.
     lvKeywords->clear();
-    selectAllUnmarked(rtbJournalText);
+    rtbJournalText->selectAll();
 
-    // 4, 5: the analysis view shows the plain text, without marks or a selection.
+    // 4, 5: the analysis view shows the plain text from its top. It is given the format of its
+    // cursor, which is made plain first, so no mark can reach the view.
+    rtbJournalText1->moveCursor(QTextCursor::Start);
+    rtbJournalText1->setCurrentCharFormat(QTextCharFormat());
     rtbJournalText1->setPlainText(plainText(rtbJournalText));
-    {
-        QTextCursor all(rtbJournalText1->document());
-        all.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-        all.mergeCharFormat(markFormat(false));
-    }
 
     // 6, 7: the dictionary as it is now, in its own order. A dictionary that cannot be re-read
     // gives an empty list.
@@ -135,7 +164,7 @@ void frmMain::cmdAnalyze_Click() {
             spans.push_back({position, position + keywords[k].size()});
         items << new QTreeWidgetItem(QStringList{keywords[k], descriptions[k]});
     }
-    markSpans(rtbJournalText->document(), std::move(spans));
+    remark(rtbJournalText->document(), true, std::move(spans));
     lvKeywords->addTopLevelItems(items);
 
     // 8
@@ -152,7 +181,7 @@ qint32 frmMain::FindReplace(QTextEdit*& pRTBName, QString& pstrReplaceThis) {
     for (qsizetype position : positions)
         spans.push_back({position, position + pstrReplaceThis.size()});
     // Marked through a cursor of its own: the box's selection stays as it was.
-    markSpans(pRTBName->document(), std::move(spans));
+    remark(pRTBName->document(), false, std::move(spans));
     return qint32(positions.size());
 }
 
