@@ -110,6 +110,18 @@ TEST_F(JournalSave, UpdateWritesOnlyTheTextOfTheShownEntry) {
     EXPECT_EQ(Row(DreamsFile(), spaced).at(1), QVariant("Written."));
 }
 
+TEST_F(JournalSave, AnalysisGoesOnSilentlyWithATakenName) {
+    testsupport::AddJournalRow(DreamsFile(), 2008, 3, 14, "Flying", "a");
+    frmMain* w = StartMain();
+    ASSERT_NE(w, nullptr);
+    w->cmdStartNewJournal->click();
+    Type(w, " flying ", "A cat by the water.");
+    w->cmdAnalyze->click();
+    EXPECT_TRUE(testsupport::TakeMessageTexts().isEmpty());
+    EXPECT_EQ(RowCount(DreamsFile()), 1);
+    EXPECT_EQ(w->cmdSave->text(), QStringLiteral("S&ave"));
+}
+
 TEST_F(JournalSave, AwkwardTextsRoundTripExactly) {
     frmMain* w = StartMain();
     ASSERT_NE(w, nullptr);
