@@ -207,6 +207,10 @@ TEST_F(Association, DesktopToolsNameThisProgram) {
     const QString generated =
         desktop.dataHome() + QStringLiteral("/mime/") + kMimeType + QStringLiteral(".xml");
     EXPECT_TRUE(testsupport::FileBytes(generated).contains("Dream Keywords Update"));
+    const ToolResult rebuild = RunTool(QStringLiteral("update-mime-database"),
+                                       {desktop.dataHome() + QStringLiteral("/mime")});
+    EXPECT_EQ(rebuild.exitCode, 0);
+    EXPECT_EQ(rebuild.err.toStdString(), std::string());
 }
 
 TEST_F(Association, DesktopLauncherStartsExactlyTheWrittenProgramOnTheFile) {
