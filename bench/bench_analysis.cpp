@@ -183,7 +183,6 @@ public:
     }
 
     ~Program() {
-        form_->close();
         delete form_;
         MsgBox::Reset();
         modDB::rsDreams.reset();
