@@ -197,6 +197,8 @@ QGroupBox* frmMain::createAnalysisPanel() {
     Frame3 = panel(QStringLiteral("Dream Analysis"), "Frame3");
     rtbJournalText1 = named(new QTextEdit, "rtbJournalText1");
     rtbJournalText1->setReadOnly(true);
+    // Its mouse handlers also react to moves without a button held.
+    rtbJournalText1->viewport()->setMouseTracking(true);
     rtbJournalText1->setAcceptRichText(false);
     lvKeywords = reportList("lvKeywords", {QStringLiteral("Keywords"), QStringLiteral("Meaning")});
     lvKeywords->setColumnWidth(0, px(2540));

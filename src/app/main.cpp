@@ -7,6 +7,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Oneirion"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/oneirion.svg")));
+    // Lets the desktop match our windows to the desktop entry the file-type association writes.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.oneirion.Oneirion"));
     // The program ends when its last window unloads, not when the last visible one closes:
     // a message box shown before the main window appears must not end it.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,5 +1,6 @@
 #include "journal/JournalText.h"
 
+#include <QTextCharFormat>
 #include <QTextDocument>
 #include <QTextEdit>
 
@@ -57,6 +58,11 @@ QString PlainValue(const QVariant& value) {
         return QString::number(value.toDouble(), 'g', 15);
     }
     return value.toString();
+}
+
+void SetEditorText(QTextEdit* editor, const QString& text) {
+    editor->setCurrentCharFormat(QTextCharFormat());
+    editor->setPlainText(text);
 }
 
 } // namespace journal

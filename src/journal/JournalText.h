@@ -18,6 +18,11 @@ QString TrimSpaces(const QString& text);
 // spaces into spaces and line separators into line feeds; only block breaks become line feeds.
 QString EditorText(const QTextEdit* editor);
 
+// Replaces the editor's whole text with plain, unmarked text. QTextEdit::setPlainText and clear()
+// keep the cursor's character format, so an analysis mark at the end would spill over into the
+// next text shown or typed.
+void SetEditorText(QTextEdit* editor, const QString& text);
+
 // A stored whole number (Year, Month, Day, ID), whatever storage class another tool left it in.
 std::optional<qlonglong> WholeNumber(const QVariant& value);
 

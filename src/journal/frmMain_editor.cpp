@@ -36,8 +36,8 @@ void frmMain::ShowJournal(const QString& key) {
     txtJournalName->setText(dreams->Field(QStringLiteral("JournalName")).toString());
     rtbJournalText->setEnabled(true);
     rtbJournalText1->setEnabled(true);
-    rtbJournalText->setPlainText(text);
-    rtbJournalText1->setPlainText(text);
+    journal::SetEditorText(rtbJournalText, text);
+    journal::SetEditorText(rtbJournalText1, text);
     selectStoredValue(cboMonth, dreams->Field(QStringLiteral("Month")), 1, 12);
     selectStoredValue(cboDate, dreams->Field(QStringLiteral("Day")), 1, 31);
     selectStoredValue(cboYear, dreams->Field(QStringLiteral("Year")), 1900, 2050);
@@ -52,8 +52,8 @@ void frmMain::ClearJournal() {
     rtbJournalText->setEnabled(false);
     rtbJournalText1->setEnabled(false);
     txtJournalName->clear();
-    rtbJournalText->clear();
-    rtbJournalText1->clear();
+    journal::SetEditorText(rtbJournalText, QString());
+    journal::SetEditorText(rtbJournalText1, QString());
     shownJournalId_.reset();
 }
 

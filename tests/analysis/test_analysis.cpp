@@ -145,6 +145,23 @@ TEST_F(Analysis, ASecondAnalysisClearsTheOldMarks) {
     EXPECT_EQ(marks(form->rtbJournalText), (std::vector<Mark>{{9, "water"}}));
 }
 
+TEST_F(Analysis, MarksDoNotSpillIntoTheNextTextShownOrTyped) {
+    analyzeNewEntry(QStringLiteral("Ends marked"), QStringLiteral("a black cat"));
+    ASSERT_FALSE(marks(form->rtbJournalText).empty());
+    testsupport::TakeMessageTexts();
+
+    form->cmdStartNewJournal->click();
+    form->rtbJournalText->insertPlainText(QStringLiteral("fresh words"));
+    EXPECT_TRUE(marks(form->rtbJournalText).empty());
+
+    const auto id = testsupport::AddJournalRow(DreamsFile(), 2001, 1, 1, QStringLiteral("other"),
+                                               QStringLiteral("plain"));
+    modDB::rsDreams->Requery();
+    analyzeNewEntry(QStringLiteral("Marked again"), QStringLiteral("water"));
+    form->ShowJournal(QStringLiteral("~") + QString::number(id));
+    EXPECT_TRUE(marks(form->rtbJournalText).empty());
+}
+
 TEST_F(Analysis, FindsAKeywordAddedOnTheDictionaryPanelSinceStartUp) {
     form->cmdDreamDictionary_Click();
     form->cmdAddKeyword->click();
