@@ -27,15 +27,8 @@ QStringList readKeywords() {
     return keywords;
 }
 
-bool showsExactly(const QListWidget& list, const QStringList& keywords) {
-    if (list.count() != keywords.size())
-        return false;
-    for (int i = 0; i < list.count(); ++i) {
-        if (list.item(i)->text() != keywords[i])
-            return false;
-    }
-    return true;
-}
+// A refill that changes more entries than this rebuilds the list instead of patching it.
+const int kMostPatched = 64;
 
 } // namespace
 
@@ -90,17 +83,32 @@ void frmMain::lstKeywords_Click() {
     txtKeywordDesc->setPlainText(description.toString());
 }
 
-// Shows `keywords` in the order given, in one batch, with nothing selected.
+// Shows `keywords` in the order given, with nothing selected and the first entry at the top.
 void frmMain::fillKeywordList(const QStringList& keywords) {
     // A refill must not run the click handler on the way.
     const QSignalBlocker quiet(lstKeywords);
-    if (showsExactly(*lstKeywords, keywords)) {
-        // Rebuilding the same entries would only cost time: leave the list as a refill would.
-        lstKeywords->setCurrentItem(nullptr);
-        lstKeywords->clearSelection();
-        lstKeywords->scrollToTop();
+    // After an edit most entries stay: keep those the lists share at their start and their end,
+    // and replace only what lies between. Building 50,000 items anew is what costs the time.
+    const int shown = lstKeywords->count();
+    const int wanted = int(keywords.size());
+    int head = 0;
+    while (head < shown && head < wanted && lstKeywords->item(head)->text() == keywords[head])
+        ++head;
+    int tail = 0;
+    while (tail < shown - head && tail < wanted - head &&
+           lstKeywords->item(shown - 1 - tail)->text() == keywords[wanted - 1 - tail])
+        ++tail;
+    const int removed = shown - head - tail;
+    const int added = wanted - head - tail;
+    if (removed + added > kMostPatched) {
+        lstKeywords->clear();
+        lstKeywords->addItems(keywords);
         return;
     }
-    lstKeywords->clear();
-    lstKeywords->addItems(keywords);
+    for (int i = 0; i < removed; ++i)
+        delete lstKeywords->takeItem(head);
+    lstKeywords->insertItems(head, keywords.mid(head, added));
+    lstKeywords->setCurrentItem(nullptr);
+    lstKeywords->clearSelection();
+    lstKeywords->scrollToTop();
 }

@@ -60,6 +60,12 @@ TEST_F(KeywordList, FillsSortedIgnoringCaseWithOneEntryPerRow) {
     EXPECT_EQ(w->txtKeyword->text(), QStringLiteral("typed"));
     EXPECT_EQ(w->txtKeywordDesc->toPlainText(), QStringLiteral("b"));
 
+    // Rows gone from the table are gone from the list.
+    testsupport::Exec(KeywordsFile(), "DELETE FROM tblKeywords WHERE Keyword IN ('Bat', '')");
+    w->cmdRefresh->click();
+    EXPECT_EQ(entries(w->lstKeywords),
+              QStringList({"Ant", "apple", "Ärger", "Bird", "cat", "Dog", "dog", "Water"}));
+
     // The user's locale decides the alphabet.
     QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
     w->cmdRefresh->click();

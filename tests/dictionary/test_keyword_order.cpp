@@ -48,6 +48,13 @@ TEST_F(KeywordOrder, RemembersRanksAcrossCallsAndPlacesNewTextsAmongThem) {
     EXPECT_EQ(all.indexOf("WORD051"), all.indexOf("word050") + 1);
     EXPECT_EQ(sorted({"word100", "WORD051", "word002"}),
               QStringList({"word002", "WORD051", "word100"}));
+    // Texts that keep landing in the same gap use it up; the order stays right throughout.
+    QStringList growing = {"b", "a"}, expected = {"a"};
+    for (QString text = "a1"; text.size() < 40; text += "1") {
+        growing << text;
+        expected << text;
+        ASSERT_EQ(sorted(growing), expected + QStringList{"b"}) << text.size();
+    }
     // A dictionary that shrank does not keep every text it ever had.
     QStringList few;
     for (int i = 0; i < 3000; ++i)
