@@ -44,23 +44,25 @@ int bindValue(sqlite3_stmt* stmt, int index, const QVariant& value) {
     }
 }
 
-// Owns a prepared statement for the length of one operation.
+// A statement from the connection's cache, reset and unbound again when the operation ends.
 class Statement {
 public:
-    Statement(sqlite3* db, const QString& sql) {
-        const QByteArray utf8 = sql.toUtf8();
-        rc_ = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &stmt_, nullptr);
+    Statement(Connection& connection, const QString& sql)
+        : stmt_(connection.cachedStatement(sql)) {}
+    ~Statement() {
+        if (stmt_ != nullptr) {
+            sqlite3_reset(stmt_);
+            sqlite3_clear_bindings(stmt_);
+        }
     }
-    ~Statement() { sqlite3_finalize(stmt_); }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    bool prepared() const { return rc_ == SQLITE_OK && stmt_ != nullptr; }
+    bool prepared() const { return stmt_ != nullptr; }
     sqlite3_stmt* get() const { return stmt_; }
 
 private:
-    sqlite3_stmt* stmt_ = nullptr;
-    int rc_ = SQLITE_ERROR;
+    sqlite3_stmt* stmt_;
 };
 
 QString errorOf(sqlite3* db) {
@@ -249,26 +251,26 @@ Status Recordset::Update() {
                   .arg(changed.size() + 1);
     }
 
-    Statement stmt(db, sql);
+    Statement stmt(*connection_, sql);
     if (!stmt.prepared())
         return fail(errorOf(db));
     for (size_t i = 0; i < changed.size(); ++i)
         bindValue(stmt.get(), int(i + 1), pending_[size_t(changed[i])]);
     if (existing != nullptr)
         sqlite3_bind_int64(stmt.get(), int(changed.size() + 1), existing->rowid);
-    if (sqlite3_step(stmt.get()) != SQLITE_DONE)
+    const int rc = sqlite3_step(stmt.get());
+    connection_->noteWriteResult(rc);
+    if (rc != SQLITE_DONE)
         return fail(QStringLiteral("%1: %2").arg(connection_->FilePath(), errorOf(db)));
     if (sqlite3_changes(db) == 0)
         return fail(QStringLiteral("The row no longer exists; another program removed it."));
 
     editMode_ = EditMode::None;
     Row* row = existing;
-    if (row == nullptr) {
+    if (row == nullptr)
         row = store_->addRow(sqlite3_last_insert_rowid(db), nullptr, 0);
-        rows_.push_back(row);
-    } else {
+    else
         unplaceRow(row);
-    }
     // Read the row back: the copy must hold what the file holds, column types included.
     const Status reread = refetchRow(*row);
     placeRow(row);
@@ -291,18 +293,19 @@ Status Recordset::Delete() {
         return fail(QStringLiteral("There is no current row to delete."));
     sqlite3* db = connection_->handle();
     Statement stmt(
-        db,
+        *connection_,
         QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(QueryText::QuoteIdentifier(table_)));
     if (!stmt.prepared())
         return fail(errorOf(db));
     sqlite3_bind_int64(stmt.get(), 1, row->rowid);
-    if (sqlite3_step(stmt.get()) != SQLITE_DONE)
+    const int rc = sqlite3_step(stmt.get());
+    connection_->noteWriteResult(rc);
+    if (rc != SQLITE_DONE)
         return fail(QStringLiteral("%1: %2").arg(connection_->FilePath(), errorOf(db)));
     if (sqlite3_changes(db) == 0)
         return fail(QStringLiteral("The row no longer exists; another program removed it."));
 
     unplaceRow(row);
-    rows_.erase(std::remove(rows_.begin(), rows_.end(), row), rows_.end());
     deletedCurrent_ = true;
     rememberOwnWrite();
     return Status::Ok();
@@ -399,8 +402,17 @@ bool Recordset::rowLess(const Row& a, const Row& b) const {
 
 // Puts a row that is already in rows_ (at the end, or its old place vacated) where a fresh read
 // would put it, in every structure that lists rows, and makes it the current row.
+std::vector<Recordset::Row*>::iterator Recordset::findRow(Row* row) {
+    if (orderKnown_) {
+        auto lessPtr = [this](const Row* a, const Row* b) { return rowLess(*a, *b); };
+        auto at = std::lower_bound(rows_.begin(), rows_.end(), row, lessPtr);
+        if (at != rows_.end() && *at == row)
+            return at;
+    }
+    return std::find(rows_.begin(), rows_.end(), row);
+}
+
 void Recordset::placeRow(Row* row) {
-    rows_.erase(std::remove(rows_.begin(), rows_.end(), row), rows_.end());
     auto lessPtr = [this](const Row* a, const Row* b) { return rowLess(*a, *b); };
     auto at =
         orderKnown_ ? std::upper_bound(rows_.begin(), rows_.end(), row, lessPtr) : rows_.end();
@@ -427,8 +439,12 @@ void Recordset::placeRow(Row* row) {
     }
 }
 
-// Takes a row out of the filtered view and the indexes, before its values change or it goes.
+// Takes a row out of every structure that lists it, before its values change or it goes; its
+// values still say where it sits, so it is found without a scan.
 void Recordset::unplaceRow(Row* row) {
+    const auto at = findRow(row);
+    if (at != rows_.end())
+        rows_.erase(at);
     visible_.erase(std::remove(visible_.begin(), visible_.end(), row), visible_.end());
     for (auto& [name, index] : indexes_) {
         const int col = name.left(name.size() - 1).toInt();
@@ -451,8 +467,8 @@ void Recordset::rememberOwnWrite() {
 
 Status Recordset::refetchRow(Row& row) const {
     sqlite3* db = connection_->handle();
-    Statement stmt(db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
-                           .arg(selectList_, QueryText::QuoteIdentifier(table_)));
+    Statement stmt(*connection_, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
+                                     .arg(selectList_, QueryText::QuoteIdentifier(table_)));
     if (!stmt.prepared())
         return fail(errorOf(db));
     sqlite3_bind_int64(stmt.get(), 1, row.rowid);
@@ -469,7 +485,7 @@ Status Recordset::fetch() {
     const qint64 dataVersion = connection_->dataVersion();
     const qint64 changeCount = connection_->changeCount();
 
-    Statement stmt(db, fetchSql_);
+    Statement stmt(*connection_, fetchSql_);
     if (!stmt.prepared())
         return fail(errorOf(db));
     const int first = updatable_ ? 1 : 0;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QUrl>
 
 #include <sqlite3.h>
 
@@ -68,6 +69,9 @@ bool Connection::IsReadOnly() const {
 Status Connection::Close() {
     if (db_ == nullptr)
         return Status::Ok();
+    for (auto& [sql, stmt] : statements_)
+        sqlite3_finalize(stmt);
+    statements_.clear();
     // close_v2 defers the close until the last statement is finalized, so it never fails here.
     sqlite3_close_v2(db_);
     db_ = nullptr;
@@ -79,18 +83,43 @@ qint64 Connection::changeCount() const {
 }
 
 qint64 Connection::dataVersion() const {
-    if (db_ == nullptr)
+    sqlite3_stmt* stmt =
+        const_cast<Connection*>(this)->cachedStatement(QStringLiteral("PRAGMA data_version"));
+    if (stmt == nullptr)
         return -1;
-    sqlite3_stmt* stmt = nullptr;
-    // prepare_v3 with PERSISTENT keeps the statement cheap to re-prepare from the cache.
-    if (sqlite3_prepare_v3(db_, "PRAGMA data_version", -1, SQLITE_PREPARE_PERSISTENT, &stmt,
-                           nullptr) != SQLITE_OK)
-        return -1;
-    qint64 version = -1;
-    if (sqlite3_step(stmt) == SQLITE_ROW)
-        version = sqlite3_column_int64(stmt, 0);
-    sqlite3_finalize(stmt);
+    const qint64 version = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
+    sqlite3_reset(stmt);
     return version;
+}
+
+sqlite3_stmt* Connection::cachedStatement(const QString& sql) {
+    if (db_ == nullptr)
+        return nullptr;
+    auto found = statements_.find(sql);
+    if (found != statements_.end())
+        return found->second;
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v3(db_, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT,
+                           &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+    statements_.emplace(sql, stmt);
+    return stmt;
+}
+
+void Connection::noteWriteResult(int resultCode) {
+    if (db_ == nullptr)
+        return;
+    const bool busy = (resultCode & 0xff) == SQLITE_BUSY || (resultCode & 0xff) == SQLITE_LOCKED;
+    if (busy && waitingForLocks_) {
+        waitingForLocks_ = false;
+        sqlite3_busy_timeout(db_, 0);
+    } else if (!busy && !waitingForLocks_) {
+        waitingForLocks_ = true;
+        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    }
 }
 
 QString ConnectionText(const QString& path) {
@@ -122,8 +151,17 @@ Status OpenConnection(ConnectionPtr& connection, QString& path, OpenMode mode) {
     const char* vfs =
         fault == SimulatedFault::DiskFull ? SimulatedFaultVfs::diskFullName() : nullptr;
 
+    // A file that is only read, and has no write-ahead log waiting beside it, is opened as
+    // immutable: reading then leaves no -wal or -shm files next to the user's update file.
+    QByteArray name = QFile::encodeName(file);
+    if (mode == OpenMode::ReadOnly && !QFileInfo::exists(file + QStringLiteral("-wal"))) {
+        QUrl uri = QUrl::fromLocalFile(info.absoluteFilePath());
+        uri.setQuery(QStringLiteral("immutable=1"));
+        name = uri.toEncoded();
+        flags |= SQLITE_OPEN_URI;
+    }
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &db, flags, vfs);
+    const int rc = sqlite3_open_v2(name.constData(), &db, flags, vfs);
     if (rc != SQLITE_OK) {
         const Status failed = Status::Fail(sqliteReason(db, file));
         sqlite3_close_v2(db);

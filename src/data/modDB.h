@@ -13,6 +13,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace modDB {
 
@@ -63,6 +64,14 @@ public:
     // SQLite's data_version: changes whenever another connection commits to the file.
     qint64 dataVersion() const;
 
+    // A prepared statement kept for the life of the connection: the same few writes run
+    // thousands of times in one import. The caller resets it after use. Null on failure.
+    sqlite3_stmt* cachedStatement(const QString& sql);
+    // Called after every write: once a write has waited the full busy timeout for another
+    // program's lock, the next ones fail at once instead of each waiting again, until one
+    // succeeds.
+    void noteWriteResult(int resultCode);
+
 private:
     friend Status OpenConnection(std::shared_ptr<Connection>&, QString&, OpenMode);
     Connection() = default;
@@ -70,6 +79,8 @@ private:
     sqlite3* db_ = nullptr;
     QString connectionString_;
     QString filePath_;
+    std::map<QString, sqlite3_stmt*> statements_;
+    bool waitingForLocks_ = true;
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;
@@ -140,6 +151,7 @@ private:
     bool rowLess(const Row& a, const Row& b) const;
     void placeRow(Row* row);
     void unplaceRow(Row* row);
+    std::vector<Row*>::iterator findRow(Row* row);
     Row* currentRow() const;
     void rememberOwnWrite();
 

@@ -299,6 +299,21 @@ TEST_F(DataStore, UpdateFilesMadeWithoutNocaseStillOrderAndMatchIgnoringCase) {
             << "an update file is only ever read";
     }
     EXPECT_EQ(testsupport::FileBytes(update), before);
+
+    // Our own files use a write-ahead log; reading one as an update leaves nothing beside it.
+    const QString walUpdate = folder.filePath(QStringLiteral("wal update.udj"));
+    ASSERT_TRUE(
+        modDataFiles::CreateKeywords(walUpdate, {{QStringLiteral("moon"), QStringLiteral("d")}})
+            .ok);
+    const QByteArray walBefore = testsupport::FileBytes(walUpdate);
+    {
+        ConnectionPtr cn = connect(walUpdate, OpenMode::ReadOnly);
+        RecordsetPtr rs = open(cn, QStringLiteral("SELECT * FROM tblKeywords ORDER BY Keyword"));
+        EXPECT_EQ(rs->RecordCount(), 1);
+    }
+    EXPECT_EQ(testsupport::FileBytes(walUpdate), walBefore);
+    EXPECT_FALSE(QFile::exists(walUpdate + QStringLiteral("-wal")));
+    EXPECT_FALSE(QFile::exists(walUpdate + QStringLiteral("-shm")));
 }
 
 TEST_F(DataStore, UpdateAndDeleteFindTheirRowByRowidNotByValues) {
