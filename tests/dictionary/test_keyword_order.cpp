@@ -65,15 +65,4 @@ TEST_F(KeywordOrder, RemembersRanksAcrossCallsAndPlacesNewTextsAmongThem) {
     EXPECT_EQ(sorted({"two", "one"}), QStringList({"one", "two"}));
 }
 
-TEST_F(KeywordOrder, SearchMatchesASubstringIgnoringCase) {
-    EXPECT_TRUE(dictionary::KeywordMatches(u"Water", u"AT"));
-    EXPECT_TRUE(dictionary::KeywordMatches(u"ÄRGER", u"ärg"));
-    EXPECT_TRUE(dictionary::KeywordMatches(u"ΣΟΦΙΑ", u"σοφ"));
-    EXPECT_FALSE(dictionary::KeywordMatches(u"Ant", u"AT"));
-    EXPECT_FALSE(dictionary::KeywordMatches(u"Cat", u"c at"));
-    EXPECT_TRUE(dictionary::KeywordMatches(u"x", u""));
-    EXPECT_FALSE(dictionary::KeywordMatches(u"", u""));
-    EXPECT_EQ(dictionary::TrimSpaces("  c at \t "), QStringLiteral("c at \t"));
-}
-
 } // namespace
