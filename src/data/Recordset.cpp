@@ -1,4 +1,5 @@
 #include "data/CaseFold.h"
+#include "data/Handle.h"
 #include "data/QueryText.h"
 #include "data/RowStore.h"
 #include "data/modDB.h"
@@ -266,11 +267,11 @@ Status Recordset::Update() {
         return fail(QStringLiteral("The row no longer exists; another program removed it."));
 
     editMode_ = EditMode::None;
-    Row* row = existing;
-    if (row == nullptr)
-        row = store_->addRow(sqlite3_last_insert_rowid(db), nullptr, 0);
-    else
-        unplaceRow(row);
+    // A changed row is a new row object: other copies of these rows keep the old one.
+    Row* row = store_->addRow(existing != nullptr ? existing->rowid : sqlite3_last_insert_rowid(db),
+                              nullptr, 0);
+    if (existing != nullptr)
+        unplaceRow(existing);
     // Read the row back: the copy must hold what the file holds, column types included.
     const Status reread = refetchRow(*row);
     placeRow(row);
@@ -482,37 +483,50 @@ Status Recordset::refetchRow(Row& row) const {
 
 Status Recordset::fetch() {
     sqlite3* db = connection_->handle();
-    const qint64 dataVersion = connection_->dataVersion();
-    const qint64 changeCount = connection_->changeCount();
-
-    Statement stmt(*connection_, fetchSql_);
-    if (!stmt.prepared())
-        return fail(errorOf(db));
-    const int first = updatable_ ? 1 : 0;
-    const int n = sqlite3_column_count(stmt.get());
-    auto store = std::make_unique<RowStore>(n - first);
-    std::vector<Row*> rows;
-    int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        const qint64 rowid = first == 1 ? sqlite3_column_int64(stmt.get(), 0) : qint64(rows.size());
-        rows.push_back(store->addRow(rowid, stmt.get(), first));
+    detail::Handle* database = connection_->database();
+    // Rows nobody has changed since this database last read them are copied, not read again.
+    qint64 dataVersion, changeCount;
+    if (const detail::Snapshot* kept = database->currentSnapshot(fetchSql_)) {
+        columns_ = kept->columns;
+        store_ = kept->store;
+        rows_ = kept->rows;
+        dataVersion = kept->dataVersion;
+        changeCount = kept->changeCount;
+    } else {
+        // Taken before the read: a write that lands during it is then seen by the next Requery.
+        dataVersion = connection_->dataVersion();
+        changeCount = connection_->changeCount();
+        Statement stmt(*connection_, fetchSql_);
+        if (!stmt.prepared())
+            return fail(errorOf(db));
+        const int first = updatable_ ? 1 : 0;
+        const int n = sqlite3_column_count(stmt.get());
+        auto store = std::make_shared<RowStore>(n - first);
+        std::vector<Row*> rows;
+        int rc;
+        while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+            const qint64 rowid =
+                first == 1 ? sqlite3_column_int64(stmt.get(), 0) : qint64(rows.size());
+            rows.push_back(store->addRow(rowid, stmt.get(), first));
+        }
+        if (rc != SQLITE_DONE)
+            return fail(QStringLiteral("%1: %2").arg(connection_->FilePath(), errorOf(db)));
+        QStringList columns;
+        for (int i = first; i < n; ++i)
+            columns << QString::fromUtf8(sqlite3_column_name(stmt.get(), i));
+        columns_ = columns;
+        store_ = store;
+        rows_ = rows;
+        ++fetchCount_;
+        database->keepSnapshot(
+            fetchSql_, {std::move(store), std::move(rows), columns, dataVersion, changeCount});
     }
-    if (rc != SQLITE_DONE)
-        return fail(QStringLiteral("%1: %2").arg(connection_->FilePath(), errorOf(db)));
-
-    QStringList columns;
-    for (int i = first; i < n; ++i)
-        columns << QString::fromUtf8(sqlite3_column_name(stmt.get(), i));
-    columns_ = columns;
     lastColumnIndex_ = -1;
     indexes_.clear();
     visible_.clear();
-    rows_ = std::move(rows);
-    store_ = std::move(store);
     pos_ = 0;
     seenDataVersion_ = dataVersion;
     seenChangeCount_ = changeCount;
-    ++fetchCount_;
     return Status::Ok();
 }
 

@@ -13,6 +13,27 @@ namespace modDB::detail {
 namespace {
 
 const size_t kChunk = 1 << 20;
+// Every handler reads its table afresh, so the same amount of memory is taken and given back
+// again and again. Keeping a few chunks lets the next read write into memory that is already
+// mapped instead of faulting new pages in.
+const size_t kPooledChunks = 32;
+
+std::vector<std::unique_ptr<char[]>>& chunkPool() {
+    // Never destroyed: stores may still be dropped while the program's statics are torn down.
+    static auto* pool = new std::vector<std::unique_ptr<char[]>>;
+    return *pool;
+}
+
+std::unique_ptr<char[]> takeChunk(size_t size) {
+    auto& pool = chunkPool();
+    if (size == kChunk && !pool.empty()) {
+        std::unique_ptr<char[]> chunk = std::move(pool.back());
+        pool.pop_back();
+        return chunk;
+    }
+    // Not value-initialised: every byte is written before it is read.
+    return std::unique_ptr<char[]>(new char[size]);
+}
 
 int rank(Cell::Type type) {
     switch (type) {
@@ -31,11 +52,19 @@ int rank(Cell::Type type) {
 
 } // namespace
 
+RowStore::~RowStore() {
+    for (size_t i = 0; i < chunks_.size(); ++i) {
+        if (chunkSizes_[i] == kChunk && chunkPool().size() < kPooledChunks)
+            chunkPool().push_back(std::move(chunks_[i]));
+    }
+}
+
 char* RowStore::allocate(size_t bytes, size_t alignment) {
     size_t start = (used_ + alignment - 1) / alignment * alignment;
     if (chunks_.empty() || start + bytes > capacity_) {
         capacity_ = std::max(kChunk, bytes + alignment);
-        chunks_.push_back(std::make_unique<char[]>(capacity_));
+        chunks_.push_back(takeChunk(capacity_));
+        chunkSizes_.push_back(capacity_);
         used_ = 0;
         start = 0;
     }

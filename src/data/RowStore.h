@@ -37,6 +37,7 @@ class RowStore {
 public:
     explicit RowStore(int columns)
         : columns_(columns) {}
+    ~RowStore();
     RowStore(const RowStore&) = delete;
     RowStore& operator=(const RowStore&) = delete;
 
@@ -57,6 +58,7 @@ private:
 
     int columns_;
     std::vector<std::unique_ptr<char[]>> chunks_;
+    std::vector<size_t> chunkSizes_;
     size_t used_ = 0;
     size_t capacity_ = 0;
     std::deque<Row> rows_; // stable addresses: recordsets keep pointers to rows

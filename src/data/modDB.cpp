@@ -1,6 +1,7 @@
 #include "data/modDB.h"
 
 #include "data/CaseFold.h"
+#include "data/Handle.h"
 #include "data/SimulatedFaultVfs.h"
 
 #include <QDir>
@@ -59,67 +60,39 @@ QString sqliteReason(sqlite3* db, const QString& path) {
 } // namespace
 
 Connection::~Connection() {
-    Close();
+    // Dropping the last reference closes the database for good; only Close() pools it.
+    handle_.reset();
 }
 
 bool Connection::IsReadOnly() const {
-    return db_ == nullptr || sqlite3_db_readonly(db_, "main") == 1;
+    return handle_ == nullptr || sqlite3_db_readonly(handle_->db(), "main") == 1;
 }
 
 Status Connection::Close() {
-    if (db_ == nullptr)
-        return Status::Ok();
-    for (auto& [sql, stmt] : statements_)
-        sqlite3_finalize(stmt);
-    statements_.clear();
-    // close_v2 defers the close until the last statement is finalized, so it never fails here.
-    sqlite3_close_v2(db_);
-    db_ = nullptr;
+    detail::ReturnHandle(std::move(handle_));
+    handle_.reset();
     return Status::Ok();
 }
 
+sqlite3* Connection::handle() const {
+    return handle_ ? handle_->db() : nullptr;
+}
+
 qint64 Connection::changeCount() const {
-    return db_ == nullptr ? -1 : sqlite3_total_changes64(db_);
+    return handle_ ? handle_->changeCount() : -1;
 }
 
 qint64 Connection::dataVersion() const {
-    sqlite3_stmt* stmt =
-        const_cast<Connection*>(this)->cachedStatement(QStringLiteral("PRAGMA data_version"));
-    if (stmt == nullptr)
-        return -1;
-    const qint64 version = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
-    sqlite3_reset(stmt);
-    return version;
+    return handle_ ? handle_->dataVersion() : -1;
 }
 
 sqlite3_stmt* Connection::cachedStatement(const QString& sql) {
-    if (db_ == nullptr)
-        return nullptr;
-    auto found = statements_.find(sql);
-    if (found != statements_.end())
-        return found->second;
-    const QByteArray utf8 = sql.toUtf8();
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v3(db_, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT,
-                           &stmt, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(stmt);
-        return nullptr;
-    }
-    statements_.emplace(sql, stmt);
-    return stmt;
+    return handle_ ? handle_->cachedStatement(sql) : nullptr;
 }
 
 void Connection::noteWriteResult(int resultCode) {
-    if (db_ == nullptr)
-        return;
-    const bool busy = (resultCode & 0xff) == SQLITE_BUSY || (resultCode & 0xff) == SQLITE_LOCKED;
-    if (busy && waitingForLocks_) {
-        waitingForLocks_ = false;
-        sqlite3_busy_timeout(db_, 0);
-    } else if (!busy && !waitingForLocks_) {
-        waitingForLocks_ = true;
-        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-    }
+    if (handle_)
+        handle_->noteWriteResult(resultCode, kBusyTimeoutMs);
 }
 
 QString ConnectionText(const QString& path) {
@@ -151,6 +124,16 @@ Status OpenConnection(ConnectionPtr& connection, QString& path, OpenMode mode) {
     const char* vfs =
         fault == SimulatedFault::DiskFull ? SimulatedFaultVfs::diskFullName() : nullptr;
 
+    // Update files are opened once per import, and immutable: keep no handle of theirs.
+    const QString poolKey =
+        mode == OpenMode::ReadOnly
+            ? QString()
+            : QStringLiteral("%1|%2").arg(info.absoluteFilePath()).arg(int(fault));
+    const detail::FileIdentity identity = detail::FileIdentity::Of(file);
+    connection->handle_ = detail::TakePooledHandle(poolKey, identity);
+    if (connection->handle_)
+        return Status::Ok();
+
     // A file that is only read, and has no write-ahead log waiting beside it, is opened as
     // immutable: reading then leaves no -wal or -shm files next to the user's update file.
     QByteArray name = QFile::encodeName(file);
@@ -167,7 +150,6 @@ Status OpenConnection(ConnectionPtr& connection, QString& path, OpenMode mode) {
         sqlite3_close_v2(db);
         return failed;
     }
-    connection->db_ = db;
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_create_collation_v2(db, "ONEIRION_NOCASE", SQLITE_UTF16, nullptr, collateNoCase,
@@ -180,15 +162,16 @@ Status OpenConnection(ConnectionPtr& connection, QString& path, OpenMode mode) {
         const Status failed =
             Status::Fail(QStringLiteral("%1: %2").arg(file, QString::fromUtf8(error)));
         sqlite3_free(error);
-        connection->Close();
+        sqlite3_close_v2(db);
         return failed;
     }
-    if (!connection->IsReadOnly()) {
+    if (sqlite3_db_readonly(db, "main") != 1) {
         // Every write is its own transaction and must survive a crash of the program: the
         // write-ahead log with NORMAL sync gives that without an fsync per row.
         sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
         sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
     }
+    connection->handle_ = std::make_shared<detail::Handle>(db, poolKey, identity);
     return Status::Ok();
 }
 

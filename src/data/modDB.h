@@ -20,6 +20,7 @@ namespace modDB {
 namespace detail {
 struct Row;
 class RowStore;
+class Handle;
 } // namespace detail
 
 class Status {
@@ -53,19 +54,21 @@ public:
     const QString& ConnectionString() const { return connectionString_; }
     // The file actually opened (the DBQ path, resolved ignoring the letter case of its name).
     const QString& FilePath() const { return filePath_; }
-    bool IsOpen() const { return db_ != nullptr; }
+    bool IsOpen() const { return handle_ != nullptr; }
     bool IsReadOnly() const;
+    // Ends this connection. Its database stays open in a small pool, so that the next connection
+    // to the same file starts at once with the statements and rows already read.
     Status Close();
 
-    sqlite3* handle() const { return db_; }
-    // Bumped by every write made through this connection, so recordsets can tell their own
-    // writes from everybody else's.
+    sqlite3* handle() const;
+    detail::Handle* database() const { return handle_.get(); }
+    // Bumped by every write made through this connection's database, so recordsets can tell
+    // their own writes from everybody else's.
     qint64 changeCount() const;
     // SQLite's data_version: changes whenever another connection commits to the file.
     qint64 dataVersion() const;
-
-    // A prepared statement kept for the life of the connection: the same few writes run
-    // thousands of times in one import. The caller resets it after use. Null on failure.
+    // A prepared statement kept while the database is open: the same few writes run thousands
+    // of times in one import. The caller resets it after use. Null on failure.
     sqlite3_stmt* cachedStatement(const QString& sql);
     // Called after every write: once a write has waited the full busy timeout for another
     // program's lock, the next ones fail at once instead of each waiting again, until one
@@ -76,11 +79,9 @@ private:
     friend Status OpenConnection(std::shared_ptr<Connection>&, QString&, OpenMode);
     Connection() = default;
 
-    sqlite3* db_ = nullptr;
+    std::shared_ptr<detail::Handle> handle_;
     QString connectionString_;
     QString filePath_;
-    std::map<QString, sqlite3_stmt*> statements_;
-    bool waitingForLocks_ = true;
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;
@@ -173,9 +174,9 @@ private:
     QStringList columns_;
     mutable QString lastColumnName_; // the last name Field() looked up, and where it was
     mutable int lastColumnIndex_ = -1;
-    std::unique_ptr<detail::RowStore> store_;
-    std::vector<Row*> rows_;    // in query order
-    std::vector<Row*> visible_; // rows_ narrowed by the filter
+    std::shared_ptr<detail::RowStore> store_; // shared with copies of the same rows
+    std::vector<Row*> rows_;                  // in query order
+    std::vector<Row*> visible_;               // rows_ narrowed by the filter
     bool filtered_ = false;
     long pos_ = 0;
     // After Delete the current row is gone and the next one already sits at pos_.

@@ -208,6 +208,53 @@ TEST_F(DataStore, RequeryShowsOtherConnectionsWritesAndSkipsTheReadWhenNothingCh
     EXPECT_EQ(rs->Field(QStringLiteral("Description")).toString(), QStringLiteral("new"));
 }
 
+// A closed connection's database is kept for the next one; its rows are reused only while
+// nobody has changed the file, and a change through one copy never shows in another.
+TEST_F(DataStore, ReopeningAFileReusesRowsOnlyWhileTheyAreCurrent) {
+    addKeyword(QStringLiteral("moon"), QStringLiteral("old"));
+    const QString sql = QStringLiteral("select * from tblKeywords");
+    auto readOnce = [&](int* reads = nullptr) {
+        ConnectionPtr cn = connect(keywords());
+        RecordsetPtr rs = open(cn, sql);
+        const QStringList descriptions = column(*rs, QStringLiteral("Description"));
+        if (reads != nullptr)
+            *reads = rs->fetchCount();
+        rs->Close();
+        cn->Close();
+        return descriptions;
+    };
+    EXPECT_EQ(readOnce(), QStringList({"old"}));
+    int reads = -1;
+    EXPECT_EQ(readOnce(&reads), QStringList({"old"}));
+    EXPECT_EQ(reads, 0) << "nothing changed, so the rows are not read again";
+
+    Exec(keywords(), QStringLiteral("UPDATE tblKeywords SET Description = 'changed outside'"));
+    EXPECT_EQ(readOnce(&reads), QStringList({"changed outside"}));
+    EXPECT_EQ(reads, 1);
+
+    // Two recordsets holding the same rows: an edit through one leaves the other as it was.
+    ConnectionPtr first = connect(keywords());
+    RecordsetPtr a = open(first, sql);
+    first->Close();
+    ConnectionPtr second = connect(keywords());
+    RecordsetPtr b = open(second, sql);
+    ASSERT_TRUE(b->MoveFirst().ok());
+    ASSERT_TRUE(b->SetField(QStringLiteral("Description"), QStringLiteral("edited")).ok());
+    ASSERT_TRUE(b->Update().ok());
+    EXPECT_EQ(column(*a, QStringLiteral("Description")), QStringList({"changed outside"}));
+    EXPECT_EQ(column(*b, QStringLiteral("Description")), QStringList({"edited"}));
+    second->Close();
+    EXPECT_EQ(readOnce(), QStringList({"edited"}));
+
+    // A new file under the old name is a new file, whatever was kept of the old one.
+    for (const char* suffix : {"", "-wal", "-shm"})
+        QFile::remove(keywords() + QLatin1String(suffix));
+    ASSERT_TRUE(modDataFiles::CreateKeywords(keywords(),
+                                             {{QStringLiteral("sun"), QStringLiteral("new file")}})
+                    .ok);
+    EXPECT_EQ(readOnce(), QStringList({"new file"}));
+}
+
 // Own writes are kept in query order in memory; a cheap Requery must equal a fresh read.
 TEST_F(DataStore, OwnWritesKeepTheCopyEqualToAFreshRead) {
     ConnectionPtr cn = connect(keywords());
