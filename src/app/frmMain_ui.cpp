@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStyledItemDelegate>
 #include <QTextEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -45,26 +46,26 @@ QLabel* label(const QString& text, const char* name) {
 }
 
 QGroupBox* panel(const QString& caption, const char* name) {
-    auto* box = named(new QGroupBox(caption), name);
-    QFont font = box->font();
-    font.setPointSizeF(9.75);
-    font.setBold(true);
-    box->setFont(font);
-    return box;
+    return named(new QGroupBox(caption), name);
 }
 
-// Children of a bold panel keep the window's normal font.
-void normalFont(QWidget* widget, const QFont& font) {
-    for (QWidget* child : widget->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        child->setFont(font);
+// Panel and section captions are bold, the panels' a little larger; everything inside keeps the
+// window's normal font. The weight is set explicitly, or children would inherit the bold.
+void applyFonts(QGroupBox* panel, const QFont& window) {
+    QFont normal = window;
+    normal.setWeight(QFont::Normal);
+    QFont section = normal;
+    section.setBold(true);
+    QFont caption = section;
+    caption.setPointSizeF(9.75);
+    panel->setFont(caption);
+    for (QWidget* child : panel->findChildren<QWidget*>())
+        child->setFont(qobject_cast<QGroupBox*>(child) != nullptr ? section : normal);
 }
 
 QGroupBox* homeSection(const QString& caption, const char* name, QLabel* description,
                        QPushButton* action) {
     auto* box = named(new QGroupBox(caption), name);
-    QFont font = box->font();
-    font.setBold(true);
-    box->setFont(font);
     description->setWordWrap(true);
     description->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     action->setMinimumWidth(px(2400));
@@ -72,10 +73,32 @@ QGroupBox* homeSection(const QString& caption, const char* name, QLabel* descrip
     auto* layout = new QHBoxLayout(box);
     layout->addWidget(description, 1);
     layout->addWidget(action, 0, Qt::AlignVCenter);
-    font.setBold(false);
-    normalFont(box, font);
     return box;
 }
+
+// Rows as tall as their wrapped text needs at the column's width: the tree view asks a
+// delegate for row heights without telling it how wide the column is.
+class WrappingDelegate : public QStyledItemDelegate {
+public:
+    explicit WrappingDelegate(QTreeView* view)
+        : QStyledItemDelegate(view)
+        , view_(view) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem wrapped(option);
+        wrapped.rect = QRect(0, 0, view_->columnWidth(index.column()), QWIDGETSIZE_MAX);
+        return QStyledItemDelegate::sizeHint(wrapped, index);
+    }
+
+protected:
+    // A keyword beside a long meaning reads best at its first line.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->displayAlignment = Qt::AlignLeft | Qt::AlignTop;
+    }
+
+private:
+    QTreeView* view_;
+};
 
 QTreeWidget* reportList(const char* name, const QStringList& headers) {
     auto* list = named(new QTreeWidget, name);
@@ -202,7 +225,10 @@ QGroupBox* frmMain::createAnalysisPanel() {
     rtbJournalText1->setAcceptRichText(false);
     lvKeywords = reportList("lvKeywords", {QStringLiteral("Keywords"), QStringLiteral("Meaning")});
     lvKeywords->setColumnWidth(0, px(2540));
+    // Meanings are sentences: let them wrap onto more lines within their column.
     lvKeywords->setWordWrap(true);
+    lvKeywords->setUniformRowHeights(false);
+    lvKeywords->setItemDelegate(new WrappingDelegate(lvKeywords));
     cmdBackToDreamDictionary =
         button(QStringLiteral("Back To D&ream Dictionary"), "cmdBackToDreamDictionary");
     cmdBackToDream[0] = button(QStringLiteral("Back To &Dream"), "cmdBackToDream_0");
@@ -284,10 +310,6 @@ QGroupBox* frmMain::createAboutPanel() {
                        "personalized database of dream meanings."),
         "Label17");
     cmdOK = button(QStringLiteral("&OK"), "cmdOK");
-    QFont title = Label16->font();
-    title.setPointSizeF(14);
-    title.setBold(true);
-    Label16->setFont(title);
     Label17->setWordWrap(true);
     auto* icon = new QLabel;
     icon->setPixmap(QApplication::windowIcon().pixmap(64, 64));
@@ -332,6 +354,9 @@ void frmMain::createControls() {
     tvDreams->setHeaderHidden(true);
     tvDreams->setIconSize(QSize(20, 20));
     tvDreams->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Long entry names scroll sideways rather than being cut short.
+    tvDreams->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tvDreams->header()->setStretchLastSection(false);
     Check1 = button(QStringLiteral("Arrange by Name"), "Check1");
     Check1->setCheckable(true);
     Check1->setFixedHeight(px(495));
@@ -340,19 +365,14 @@ void frmMain::createControls() {
     panelStack_ = named(new QStackedWidget, "panelStack");
     for (QGroupBox* p : {createHomePanel(), createJournalPanel(), createAnalysisPanel(),
                          createDictionaryPanel(), createAboutPanel()}) {
-        QFont normal = font;
-        normalFont(p, normal);
+        applyFonts(p, font);
         panelStack_->addWidget(p);
         panelOrder_.append(p);
     }
-    // Home section boxes keep their own bold caption.
-    for (QGroupBox* section : {Frame6, Frame7, Frame8}) {
-        QFont bold = font;
-        bold.setBold(true);
-        section->setFont(bold);
-        for (QWidget* child : section->findChildren<QWidget*>())
-            child->setFont(font);
-    }
+    QFont title = font;
+    title.setPointSizeF(14);
+    title.setBold(true);
+    Label16->setFont(title);
 
     auto* left = new QVBoxLayout;
     left->setSpacing(px(105));

@@ -3,6 +3,7 @@
 // of each panel, as a person would see them. Run it under a real display (Xvfb is enough).
 
 #include "DataFiles.h"
+#include "app/MsgBox.h"
 #include "app/frmMain.h"
 #include "app/modMain.h"
 #include "data/modDB.h"
@@ -119,6 +120,8 @@ int main(int argc, char* argv[]) {
         window->tvDreams_NodeClick(entry);
     }
     save(window, output + QStringLiteral("/journal.png"));
+    // The analysis saves first; answer its message as a user would.
+    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
     window->cmdAnalyze_Click();
     save(window, output + QStringLiteral("/analysis.png"));
     window->cmdBackToDreamDictionary_Click();
