@@ -5,9 +5,12 @@
 //   NAME: project X ms, reference Y ms, ratio R
 // where R is reference / project (larger is better).
 
+#include "DataFiles.h"
+
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 namespace bench {
 
@@ -28,6 +31,11 @@ double BestOfMs(int repeats, const std::function<void()>& work);
 
 // A fresh temporary folder for the benchmark's files, removed at exit.
 QString TempFolder();
+
+// A temporary program folder with both data files (`fill` may add to them before they are
+// opened), made the program folder, with the shared data opened as start-up opens it.
+QString ProgramFolder(const std::vector<modDataFiles::Entry>& dictionary,
+                      const std::function<void(const QString& folder)>& fill = {});
 
 } // namespace bench
 

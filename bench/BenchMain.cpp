@@ -1,6 +1,7 @@
 // oneirion-bench [NAME]: runs every benchmark, or those whose names start with NAME.
 
 #include "Bench.h"
+#include "app/modMain.h"
 
 #include <QApplication>
 #include <QDir>
@@ -47,6 +48,18 @@ double BestOfMs(int repeats, const std::function<void()>& work) {
 QString TempFolder() {
     folders().push_back(std::make_unique<QTemporaryDir>());
     return folders().back()->path();
+}
+
+QString ProgramFolder(const std::vector<modDataFiles::Entry>& dictionary,
+                      const std::function<void(const QString& folder)>& fill) {
+    const QString folder = TempFolder();
+    modDataFiles::CreateDreams(folder + QStringLiteral("/Dreams.dll"));
+    modDataFiles::CreateKeywords(folder + QStringLiteral("/Keywords.dll"), dictionary);
+    if (fill)
+        fill(folder);
+    modMain::testing::SetAppPath(folder);
+    modMain::OpenSharedData();
+    return folder;
 }
 
 } // namespace bench

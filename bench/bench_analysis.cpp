@@ -147,18 +147,7 @@ void analyzeByPasses(frmMain& form) {
 class Program {
 public:
     Program(const std::vector<modDataFiles::Entry>& dictionary, const QString& entryText) {
-        folder_ = bench::TempFolder();
-        modDataFiles::CreateDreams(folder_ + QStringLiteral("/Dreams.dll"));
-        modDataFiles::CreateKeywords(folder_ + QStringLiteral("/Keywords.dll"), dictionary);
-        modMain::testing::SetAppPath(folder_);
-        QString dreams = folder_ + QStringLiteral("/Dreams.dll");
-        modDB::OpenConnection(modDB::cnDreams, dreams);
-        modDB::OpenRecordset(modDB::rsDreams, modDB::cnDreams,
-                             QStringLiteral("SELECT * From tblDreams ORDER BY Year,Month,Day"));
-        QString keywords = folder_ + QStringLiteral("/Keywords.dll");
-        modDB::OpenConnection(modDB::cnKeywords, keywords);
-        modDB::OpenRecordset(modDB::rsKeywords, modDB::cnKeywords,
-                             QStringLiteral("SELECT * FROM tblKeywords ORDER BY Keyword"));
+        bench::ProgramFolder(dictionary);
 
         modDB::Recordset& rs = *modDB::rsDreams;
         rs.AddNew();
@@ -220,7 +209,6 @@ public:
     }
 
 private:
-    QString folder_;
     QString entryKey_;
     frmMain* form_ = nullptr;
     QTimer backstop_;

@@ -64,20 +64,9 @@ void fillJournal(const QString& file) {
 // window loaded and shown. Built once for all journal benchmarks.
 frmMain* mainWindow() {
     static frmMain* window = [] {
-        const QString folder = bench::TempFolder();
-        modDataFiles::CreateDreams(folder + QStringLiteral("/Dreams.dll"));
-        modDataFiles::CreateKeywords(folder + QStringLiteral("/Keywords.dll"),
-                                     {{QStringLiteral("cat"), QStringLiteral("Intuition.")}});
-        fillJournal(folder + QStringLiteral("/Dreams.dll"));
-        modMain::testing::SetAppPath(folder);
-        QString dreams = folder + QStringLiteral("/dreams.dll");
-        modDB::OpenConnection(modDB::cnDreams, dreams);
-        modDB::OpenRecordset(modDB::rsDreams, modDB::cnDreams,
-                             QStringLiteral("SELECT * From tblDreams ORDER BY Year,Month,Day"));
-        QString keywords = folder + QStringLiteral("/keywords.dll");
-        modDB::OpenConnection(modDB::cnKeywords, keywords);
-        modDB::OpenRecordset(modDB::rsKeywords, modDB::cnKeywords,
-                             QStringLiteral("SELECT * FROM tblKeywords ORDER BY Keyword"));
+        bench::ProgramFolder(
+            {{QStringLiteral("cat"), QStringLiteral("Intuition.")}},
+            [](const QString& folder) { fillJournal(folder + QStringLiteral("/Dreams.dll")); });
         // Never closed: closing would open the farewell web page.
         auto* w = new frmMain;
         w->Show();

@@ -62,6 +62,17 @@ void UnloadAllForms() {
         form->close();
 }
 
+void OpenSharedData() {
+    QString dreamsPath = AppPath() + QStringLiteral("/dreams.dll");
+    modDB::OpenConnection(modDB::cnDreams, dreamsPath);
+    modDB::OpenRecordset(modDB::rsDreams, modDB::cnDreams,
+                         QStringLiteral("SELECT * From tblDreams ORDER BY Year,Month,Day"));
+    QString keywordsPath = AppPath() + QStringLiteral("/keywords.dll");
+    modDB::OpenConnection(modDB::cnKeywords, keywordsPath);
+    modDB::OpenRecordset(modDB::rsKeywords, modDB::cnKeywords,
+                         QStringLiteral("SELECT * FROM tblKeywords ORDER BY Keyword"));
+}
+
 void Main() {
     RegisterInstance();
 
@@ -71,14 +82,7 @@ void Main() {
                                        QStringLiteral("Dream Keywords Update"), 1);
     }
 
-    QString dreamsPath = AppPath() + QStringLiteral("/dreams.dll");
-    modDB::OpenConnection(modDB::cnDreams, dreamsPath);
-    modDB::OpenRecordset(modDB::rsDreams, modDB::cnDreams,
-                         QStringLiteral("SELECT * From tblDreams ORDER BY Year,Month,Day"));
-    QString keywordsPath = AppPath() + QStringLiteral("/keywords.dll");
-    modDB::OpenConnection(modDB::cnKeywords, keywordsPath);
-    modDB::OpenRecordset(modDB::rsKeywords, modDB::cnKeywords,
-                         QStringLiteral("SELECT * FROM tblKeywords ORDER BY Keyword"));
+    OpenSharedData();
 
     const QString commandLine = CommandLine();
     if (commandLine != QString()) {

@@ -13,6 +13,8 @@ class QWidget;
 namespace modMain {
 
 void Main();
+// Opens the four program-wide database objects on the data files of the program folder.
+void OpenSharedData();
 // Unloads every loaded window; the program ends when none is left.
 void UnloadAllForms();
 

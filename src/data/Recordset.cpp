@@ -186,11 +186,20 @@ Status Recordset::SetField(const QString& column, const QVariant& value) {
     return Status::Ok();
 }
 
-Status Recordset::AddNew() {
+// Why this recordset cannot write now, or Ok.
+Status Recordset::writable() const {
     if (!open_)
         return fail(QStringLiteral("The recordset is not open."));
     if (!updatable_)
         return fail(QStringLiteral("This recordset cannot be changed."));
+    if (!connection_ || !connection_->IsOpen())
+        return fail(QStringLiteral("The connection is closed."));
+    return Status::Ok();
+}
+
+Status Recordset::AddNew() {
+    if (const Status ready = writable(); !ready)
+        return ready;
     editMode_ = EditMode::Add;
     deletedCurrent_ = false;
     pending_.assign(columns_.size(), QVariant());
@@ -208,10 +217,8 @@ Status Recordset::Update() {
         return fail(QStringLiteral("The recordset is not open."));
     if (editMode_ == EditMode::None)
         return Status::Ok();
-    if (!updatable_)
-        return fail(QStringLiteral("This recordset cannot be changed."));
-    if (!connection_ || !connection_->IsOpen())
-        return fail(QStringLiteral("The connection is closed."));
+    if (const Status ready = writable(); !ready)
+        return ready;
     sqlite3* db = connection_->handle();
 
     QStringList names;
@@ -282,12 +289,8 @@ Status Recordset::Update() {
 }
 
 Status Recordset::Delete() {
-    if (!open_)
-        return fail(QStringLiteral("The recordset is not open."));
-    if (!updatable_)
-        return fail(QStringLiteral("This recordset cannot be changed."));
-    if (!connection_ || !connection_->IsOpen())
-        return fail(QStringLiteral("The connection is closed."));
+    if (const Status ready = writable(); !ready)
+        return ready;
     editMode_ = EditMode::None;
     Row* row = currentRow();
     if (row == nullptr)

@@ -144,6 +144,7 @@ private:
     struct FilterIndex;
 
     Status fail(const QString& reason) const;
+    Status writable() const;
     Status open(const ConnectionPtr& connection, const QString& sql);
     Status fetch();
     Status refetchRow(Row& row) const;
