@@ -214,15 +214,6 @@ RankedTexts& rankedTexts() {
 
 } // namespace
 
-QString TrimSpaces(const QString& text) {
-    qsizetype begin = 0, end = text.size();
-    while (begin < end && text[begin] == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
 QStringList SortAlphabetically(const QStringList& keywords) {
     return rankedTexts().sort(keywords);
 }

@@ -7,9 +7,6 @@
 
 namespace dictionary {
 
-// Removes leading and trailing space characters only; tabs and line breaks stay.
-QString TrimSpaces(const QString& text);
-
 // `keywords` in alphabetical order, ignoring case, by the collation of the user's locale.
 // Keywords that collate equal but are written differently keep one fixed order (by their code
 // points), so the order in which they were stored never shows; a text stored twice stays twice.

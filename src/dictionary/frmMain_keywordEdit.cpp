@@ -2,6 +2,7 @@
 
 #include "app/MsgBox.h"
 #include "app/frmMain.h"
+#include "app/modText.h"
 #include "dictionary/KeywordOrder.h"
 #include "dictionary/KeywordTable.h"
 
@@ -67,8 +68,8 @@ void frmMain::cmdAddKeyword_Click() {
         return;
     }
 
-    const QString keyword = dictionary::TrimSpaces(txtKeyword->text());
-    const QString description = dictionary::TrimSpaces(txtKeywordDesc->toPlainText());
+    const QString keyword = modText::TrimSpaces(txtKeyword->text());
+    const QString description = modText::TrimSpaces(txtKeywordDesc->toPlainText());
     if (keyword.isEmpty() || description.isEmpty()) {
         MsgBox::Show(QStringLiteral("Please Enter The Keyword And Its Corresponding Description"),
                      MsgBox::Icon::Critical);
@@ -109,8 +110,8 @@ void frmMain::cmdAddKeyword_Click() {
 }
 
 void frmMain::cmdUpdateKeyword_Click() {
-    const QString keyword = dictionary::TrimSpaces(txtKeyword->text());
-    const QString description = dictionary::TrimSpaces(txtKeywordDesc->toPlainText());
+    const QString keyword = modText::TrimSpaces(txtKeyword->text());
+    const QString description = modText::TrimSpaces(txtKeywordDesc->toPlainText());
     if (keyword.isEmpty() || description.isEmpty()) {
         MsgBox::Show(QStringLiteral("Please Select The Keyword From The Given List"),
                      MsgBox::Icon::Critical);
@@ -152,8 +153,8 @@ void frmMain::cmdUpdateKeyword_Click() {
 }
 
 void frmMain::cmdDeleteKeyword_Click() {
-    if (dictionary::TrimSpaces(txtKeyword->text()).isEmpty() ||
-        dictionary::TrimSpaces(txtKeywordDesc->toPlainText()).isEmpty()) {
+    if (modText::TrimSpaces(txtKeyword->text()).isEmpty() ||
+        modText::TrimSpaces(txtKeywordDesc->toPlainText()).isEmpty()) {
         MsgBox::Show(QStringLiteral("Please Select The Keyword To Delete"), MsgBox::Icon::Critical);
         return;
     }

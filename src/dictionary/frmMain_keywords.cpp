@@ -1,6 +1,7 @@
 // The dictionary panel's keyword list, search and the picked keyword.
 
 #include "app/frmMain.h"
+#include "app/modText.h"
 #include "dictionary/KeywordOrder.h"
 #include "dictionary/KeywordTable.h"
 
@@ -37,7 +38,7 @@ void frmMain::cmdRefresh_Click() {
 }
 
 void frmMain::cmdSearch_Click() {
-    const QString searchText = dictionary::TrimSpaces(txtSearch->text());
+    const QString searchText = modText::TrimSpaces(txtSearch->text());
     // Matching the sorted dictionary keeps the matches sorted, and the sorted dictionary is
     // usually at hand from the last keystroke.
     const QStringList sorted = dictionary::SortAlphabetically(readKeywords());

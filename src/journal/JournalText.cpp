@@ -1,5 +1,7 @@
 #include "journal/JournalText.h"
 
+#include "app/modText.h"
+
 #include <QTextCharFormat>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -7,18 +9,6 @@
 #include <cmath>
 
 namespace journal {
-
-QString TrimSpaces(const QString& text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    if (first == 0 && last == text.size())
-        return text;
-    return text.mid(first, last - first);
-}
 
 QString EditorText(const QTextEdit* editor) {
     QString text = editor->document()->toRawText();
@@ -41,7 +31,7 @@ std::optional<qlonglong> WholeNumber(const QVariant& value) {
     }
     default: {
         bool ok = false;
-        const qlonglong number = TrimSpaces(value.toString()).toLongLong(&ok);
+        const qlonglong number = modText::TrimSpaces(value.toString()).toLongLong(&ok);
         if (ok)
             return number;
         return std::nullopt;

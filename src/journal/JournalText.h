@@ -11,9 +11,6 @@ class QTextEdit;
 
 namespace journal {
 
-// Removes leading and trailing space characters only: tabs and line breaks are part of the text.
-QString TrimSpaces(const QString& text);
-
 // The editor's text exactly as the user sees it. QTextEdit::toPlainText would turn no-break
 // spaces into spaces and line separators into line feeds; only block breaks become line feeds.
 QString EditorText(const QTextEdit* editor);

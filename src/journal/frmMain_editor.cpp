@@ -2,6 +2,7 @@
 
 #include "app/MsgBox.h"
 #include "app/frmMain.h"
+#include "app/modText.h"
 #include "data/modDB.h"
 #include "journal/JournalText.h"
 
@@ -64,12 +65,12 @@ void frmMain::SetJournalEnabled(bool flag) {
 }
 
 bool frmMain::ValidateJournal() {
-    if (journal::TrimSpaces(txtJournalName->text()).isEmpty()) {
+    if (modText::TrimSpaces(txtJournalName->text()).isEmpty()) {
         MsgBox::Show(QStringLiteral("Journal Name cannot be blank."), MsgBox::Icon::Exclamation);
         txtJournalName->setFocus();
         return false;
     }
-    if (journal::TrimSpaces(journal::EditorText(rtbJournalText)).isEmpty()) {
+    if (modText::TrimSpaces(journal::EditorText(rtbJournalText)).isEmpty()) {
         MsgBox::Show(QStringLiteral("Journal Entry cannot be blank."), MsgBox::Icon::Exclamation);
         rtbJournalText->setFocus();
         return false;

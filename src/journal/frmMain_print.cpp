@@ -1,6 +1,7 @@
 // Printing the entry the editor shows.
 
 #include "app/frmMain.h"
+#include "app/modText.h"
 #include "journal/JournalText.h"
 
 #include <QComboBox>
@@ -24,10 +25,10 @@ void frmMain::cmdPrint_Click() {
 }
 
 void frmMain::printJournal(QPrinter& printer) {
-    const QString name = journal::TrimSpaces(txtJournalName->text());
+    const QString name = modText::TrimSpaces(txtJournalName->text());
     const QString text = journal::EditorText(rtbJournalText);
     // An empty editor shows no entry, and an empty page helps nobody.
-    if (name.isEmpty() && journal::TrimSpaces(text).isEmpty())
+    if (name.isEmpty() && modText::TrimSpaces(text).isEmpty())
         return;
 
     const QDate date(cboYear->currentText().toInt(), cboMonth->currentIndex() + 1,

@@ -2,6 +2,7 @@
 
 #include "app/MsgBox.h"
 #include "app/frmMain.h"
+#include "app/modText.h"
 #include "data/CaseFold.h"
 #include "data/QueryText.h"
 #include "data/modDB.h"
@@ -75,7 +76,7 @@ void frmMain::cmdSave_Click() {
                 return modDB::Status::Fail(QStringLiteral("The entry no longer exists."));
             if (const modDB::Status set =
                     dreams->SetField(QStringLiteral("journaltext"),
-                                     journal::TrimSpaces(journal::EditorText(rtbJournalText)));
+                                     modText::TrimSpaces(journal::EditorText(rtbJournalText)));
                 !set)
                 return set;
             return dreams->Update();
@@ -101,7 +102,7 @@ void frmMain::cmdSave_Click() {
 
     // New entry.
     const QString typedName = txtJournalName->text();
-    if (dreams && dreams->IsOpen() && nameTaken(*dreams, journal::TrimSpaces(typedName))) {
+    if (dreams && dreams->IsOpen() && nameTaken(*dreams, modText::TrimSpaces(typedName))) {
         // The analysis saves first and goes on with a taken name without a word.
         if (!analysisRunning_) {
             MsgBox::Show(QStringLiteral("Journal With This Name Already Exists\n"
@@ -124,12 +125,12 @@ void frmMain::cmdSave_Click() {
         set("JournalName", typedName);
         set("journaltext", journal::EditorText(rtbJournalText));
         bool ok = false;
-        const short year = journal::TrimSpaces(cboYear->currentText()).toShort(&ok);
+        const short year = modText::TrimSpaces(cboYear->currentText()).toShort(&ok);
         if (ok)
             set("Year", year);
         if (cboMonth->currentIndex() >= 0)
             set("Month", short(cboMonth->currentIndex() + 1));
-        const short day = journal::TrimSpaces(cboDate->currentText()).toShort(&ok);
+        const short day = modText::TrimSpaces(cboDate->currentText()).toShort(&ok);
         if (ok)
             set("Day", day);
         if (!step)
@@ -149,7 +150,7 @@ void frmMain::cmdSave_Click() {
         showWriteFailure(QStringLiteral("Journal Could Not Be Saved\n"
                                         "The entry \"%1\" was not stored; its name and text are "
                                         "still in the editor.")
-                             .arg(journal::TrimSpaces(typedName)),
+                             .arg(modText::TrimSpaces(typedName)),
                          added.reason());
         return;
     }
