@@ -1,7 +1,7 @@
 #pragma once
 
-// Helpers the journal tests share: finding tree nodes, clicking them as a user would, and reading
-// the editor's state in one line.
+// Helpers the journal tests share: stored rows, tree nodes clicked as a user would, and the
+// editor's state and the messages shown, each in one comparable value.
 
 #include "TestSupport.h"
 #include "app/frmMain.h"
@@ -17,28 +17,23 @@
 
 namespace journaltest {
 
+inline QString EntryKey(qlonglong id) {
+    return QStringLiteral("~%1").arg(id);
+}
+
 inline QString KeyOf(const QTreeWidgetItem* item) {
     return item ? item->data(0, Qt::UserRole).toString() : QString();
 }
 
 inline QTreeWidgetItem* Node(frmMain* w, const QString& key) {
-    for (QTreeWidgetItemIterator it(w->tvDreams); *it; ++it) {
+    for (QTreeWidgetItemIterator it(w->tvDreams); *it; ++it)
         if (KeyOf(*it) == key)
             return *it;
-    }
     return nullptr;
 }
 
-inline QStringList ChildTexts(const QTreeWidgetItem* item) {
-    QStringList texts;
-    for (int i = 0; item && i < item->childCount(); ++i)
-        texts << item->child(i)->text(0);
-    return texts;
-}
-
 inline QString SelectedKey(frmMain* w) {
-    const auto selected = w->tvDreams->selectedItems();
-    return selected.isEmpty() ? QString() : KeyOf(selected.first());
+    return KeyOf(w->tvDreams->selectedItems().value(0));
 }
 
 // A real mouse click on the node, which selects it and runs the node-click handler.
@@ -58,17 +53,27 @@ inline void Click(frmMain* w, const QString& key) {
 // The editor's enabled states and the save caption, e.g.
 // "name on, text on, new off, save on (S&ave), delete off, cancel on".
 inline QString State(frmMain* w) {
-    auto on = [](const QWidget* widget) {
-        return widget->isEnabled() ? QStringLiteral("on") : QStringLiteral("off");
-    };
+    auto on = [](const QWidget* widget) { return widget->isEnabled() ? "on" : "off"; };
     return QStringLiteral("name %1, text %2, new %3, save %4 (%5), delete %6, cancel %7")
         .arg(on(w->txtJournalName), on(w->rtbJournalText), on(w->cmdNewJournal), on(w->cmdSave),
              w->cmdSave->text(), on(w->cmdDelete), on(w->cmdCancel));
 }
 
-// Fills the editor as a user would for a new entry.
-inline void Type(frmMain* w, const QString& name, const QString& text, int year = 2008,
-                 int month = 3, int day = 14) {
+// The name and the two copies of the text the editor shows.
+inline QStringList Editor(frmMain* w) {
+    return {w->txtJournalName->text(), w->rtbJournalText->toPlainText(),
+            w->rtbJournalText1->toPlainText()};
+}
+
+// The list positions of the shown year, month and day.
+inline QList<int> DateIndexes(frmMain* w) {
+    return {w->cboYear->currentIndex(), w->cboMonth->currentIndex(), w->cboDate->currentIndex()};
+}
+
+// Starts a new entry and fills the editor as a user would.
+inline void StartNew(frmMain* w, const QString& name, const QString& text, int year = 2008,
+                     int month = 3, int day = 14) {
+    w->cmdStartNewJournal->click();
     w->txtJournalName->setText(name);
     w->rtbJournalText->setPlainText(text);
     w->cboYear->setCurrentIndex(year - 1900);
@@ -76,20 +81,37 @@ inline void Type(frmMain* w, const QString& name, const QString& text, int year 
     w->cboDate->setCurrentIndex(day - 1);
 }
 
-inline QVariantList Row(const QString& dreamsFile, qlonglong id) {
-    const auto rows = testsupport::Query(
-        dreamsFile,
-        QStringLiteral("SELECT JournalName, journaltext, Year, Month, Day FROM tblDreams "
-                       "WHERE ID = ?"),
-        {id});
-    return rows.isEmpty() ? QVariantList() : rows.first();
+// The messages shown since the last call, each as "Icon: text".
+inline QStringList Shown() {
+    static const char* const icons[] = {"Critical", "Information", "Exclamation", "Question"};
+    QStringList lines;
+    for (const MsgBox::Shown& shown : MsgBox::TakeShown())
+        lines << QStringLiteral("%1: %2").arg(icons[int(shown.icon)], shown.text);
+    return lines;
 }
 
-inline qlonglong RowCount(const QString& dreamsFile) {
-    return testsupport::Query(dreamsFile, QStringLiteral("SELECT count(*) FROM tblDreams"))
-        .first()
-        .first()
-        .toLongLong();
+// Clicks the save button, answering its message, and gives the messages shown.
+inline QStringList Save(frmMain* w) {
+    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
+    w->cmdSave->click();
+    return Shown();
 }
+
+class JournalFixture : public testsupport::ProgramFixture {
+protected:
+    qlonglong Add(int year, int month, int day, const QString& name, const QString& text = "x") {
+        return testsupport::AddJournalRow(DreamsFile(), year, month, day, name, text);
+    }
+    QVariantList Row(qlonglong id) {
+        return Query(
+            "SELECT JournalName, journaltext, Year, Month, Day FROM tblDreams WHERE ID = " +
+            QString::number(id));
+    }
+    qlonglong RowCount() { return Query("SELECT count(*) FROM tblDreams").value(0).toLongLong(); }
+    qlonglong LastId() { return Query("SELECT max(ID) FROM tblDreams").value(0).toLongLong(); }
+    QVariantList Query(const QString& sql) {
+        return testsupport::Query(DreamsFile(), sql).value(0);
+    }
+};
 
 } // namespace journaltest

@@ -7,261 +7,177 @@ using namespace journaltest;
 
 namespace {
 
-class JournalSave : public testsupport::ProgramFixture {};
+class JournalSave : public JournalFixture {};
 
-// Starts a new entry, saves it through the button and gives the texts shown.
-QStringList SaveNew(frmMain* w, const QString& name, const QString& text) {
-    w->cmdStartNewJournal->click();
-    Type(w, name, text);
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    w->cmdSave->click();
-    return testsupport::TakeMessageTexts();
-}
-
-qlonglong LastId(const QString& dreamsFile) {
-    return testsupport::Query(dreamsFile, QStringLiteral("SELECT max(ID) FROM tblDreams"))
-        .first()
-        .first()
-        .toLongLong();
-}
-
-TEST_F(JournalSave, NewEntryIsStoredAsTypedAndSelectedInTheTree) {
-    testsupport::AddJournalRow(DreamsFile(), 2001, 1, 1, "Older", "o");
+TEST_F(JournalSave, NewEntryIsRefusedWhenBlankOrTakenAndOtherwiseStoredAsTyped) {
+    Add(2008, 3, 14, "flying");
+    Add(2008, 3, 15, QString::fromUtf8("Ärger"));
+    Add(2001, 1, 1, "Spaced ");
     frmMain* w = StartMain();
     ASSERT_NE(w, nullptr);
-    w->cmdStartNewJournal->click();
-    Type(w, "  Flying ", "  Over the sea.  ", 2008, 2, 31);
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    w->cmdSave->click();
-    const auto shown = MsgBox::TakeShown();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown.first().text, QStringLiteral("Journal Saved Successfully"));
-    EXPECT_EQ(shown.first().icon, MsgBox::Icon::Information);
+    w->show();
+    StartNew(w, "   ", "");
+    EXPECT_EQ(Save(w), QStringList{"Exclamation: Journal Name cannot be blank."});
+    EXPECT_EQ(w->focusWidget(), w->txtJournalName);
+    StartNew(w, "Dream", "    ");
+    EXPECT_EQ(Save(w), QStringList{"Exclamation: Journal Entry cannot be blank."});
+    EXPECT_EQ(w->focusWidget(), w->rtbJournalText);
 
-    const qlonglong id = LastId(DreamsFile());
-    EXPECT_EQ(Row(DreamsFile(), id),
-              (QVariantList{"  Flying ", "  Over the sea.  ", 2008LL, 2LL, 31LL}));
-    EXPECT_EQ(SelectedKey(w), QStringLiteral("~%1").arg(id));
+    for (const QString& name :
+         {QStringLiteral("Flying"), QStringLiteral("  FLYING  "), QString::fromUtf8("ärger")}) {
+        StartNew(w, name, "A cat by the water.");
+        w->rtbJournalText->setFocus();
+        EXPECT_EQ(Save(w), QStringList{"Critical: Journal With This Name Already Exists\n"
+                                       "Please Rename The Journal"});
+        EXPECT_EQ(w->focusWidget(), w->txtJournalName);
+        EXPECT_EQ(w->cmdSave->text(), QStringLiteral("S&ave"));
+    }
+    // The analysis saves first and goes on silently with a taken name.
+    w->cmdAnalyze->click();
+    EXPECT_TRUE(Shown().isEmpty());
+    EXPECT_EQ(w->cmdSave->text(), QStringLiteral("S&ave"));
+    EXPECT_EQ(RowCount(), 3);
+
+    // A stored name keeps its own spaces when compared; line breaks and tabs are text.
+    StartNew(w, "  spaced ", " \n\t ", 2008, 2, 31);
+    EXPECT_EQ(Save(w), QStringList{"Information: Journal Saved Successfully"});
+    const qlonglong id = LastId();
+    EXPECT_EQ(Row(id), (QVariantList{"  spaced ", " \n\t ", 2008LL, 2LL, 31LL}));
+    EXPECT_EQ(SelectedKey(w), EntryKey(id));
     EXPECT_TRUE(Node(w, "_2008_2")->isExpanded());
     EXPECT_EQ(State(w), "name on, text on, new on, save on (Upd&ate), delete on, cancel on");
 }
 
-TEST_F(JournalSave, TakenNamesAreRefusedIgnoringCaseAndSurroundingSpaces) {
-    testsupport::AddJournalRow(DreamsFile(), 2008, 3, 14, "flying", "a");
-    testsupport::AddJournalRow(DreamsFile(), 2008, 3, 15, QString::fromUtf8("Ärger"), "b");
-    testsupport::AddJournalRow(DreamsFile(), 2008, 3, 16, "Spaced ", "c");
-    frmMain* w = StartMain();
-    ASSERT_NE(w, nullptr);
-    const QString taken = QStringLiteral("Journal With This Name Already Exists\n"
-                                         "Please Rename The Journal");
-    for (const QString& name :
-         {QStringLiteral("Flying"), QStringLiteral("  FLYING  "), QString::fromUtf8("ärger")}) {
-        w->cmdStartNewJournal->click();
-        Type(w, name, "new");
-        w->rtbJournalText->setFocus();
-        MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-        w->cmdSave->click();
-        const auto shown = MsgBox::TakeShown();
-        ASSERT_EQ(shown.size(), 1);
-        EXPECT_EQ(shown.first().text, taken);
-        EXPECT_EQ(shown.first().icon, MsgBox::Icon::Critical);
-        EXPECT_EQ(w->focusWidget(), w->txtJournalName);
-        EXPECT_EQ(w->cmdSave->text(), QStringLiteral("S&ave"));
-    }
-    EXPECT_EQ(RowCount(DreamsFile()), 3);
-    // A stored name keeps its own spaces when compared.
-    EXPECT_EQ(SaveNew(w, "spaced", "d"), QStringList{"Journal Saved Successfully"});
-    EXPECT_EQ(RowCount(DreamsFile()), 4);
-}
-
 TEST_F(JournalSave, UpdateWritesOnlyTheTextOfTheShownEntry) {
-    const qlonglong flying = testsupport::AddJournalRow(DreamsFile(), 2008, 3, 14, "Flying", "a");
-    const qlonglong swim = testsupport::AddJournalRow(DreamsFile(), 2008, 3, 15, "Swimming", "b");
-    const qlonglong spaced = testsupport::AddJournalRow(DreamsFile(), 2008, 3, 16, "Spaced ", "c");
+    const qlonglong flying = Add(2008, 3, 14, "Flying", "a");
+    const qlonglong swim = Add(2008, 3, 15, "Swimming", "b");
+    const qlonglong spaced = Add(2008, 3, 16, "Spaced ", "c");
     frmMain* w = StartMain();
     ASSERT_NE(w, nullptr);
 
     // Renamed in the editor to another entry's name: still the shown entry is written.
-    Click(w, QStringLiteral("~%1").arg(flying));
+    Click(w, EntryKey(flying));
     w->txtJournalName->setText("Swimming");
     w->rtbJournalText->setPlainText("  Higher.  ");
     w->cboYear->setCurrentIndex(0);
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    w->cmdSave->click();
-    EXPECT_EQ(testsupport::TakeMessageTexts(), QStringList{"Journal Updated Successfully"});
-    EXPECT_EQ(Row(DreamsFile(), flying), (QVariantList{"Flying", "Higher.", 2008LL, 3LL, 14LL}));
-    EXPECT_EQ(Row(DreamsFile(), swim).at(1), QVariant("b"));
+    EXPECT_EQ(Save(w), QStringList{"Information: Journal Updated Successfully"});
+    EXPECT_EQ(Row(flying), (QVariantList{"Flying", "Higher.", 2008LL, 3LL, 14LL}));
+    EXPECT_EQ(Row(swim).value(1), QVariant("b"));
     EXPECT_EQ(State(w), "name on, text on, new on, save on (S&ave), delete off, cancel off");
-    EXPECT_EQ(w->rtbJournalText->toPlainText(), QStringLiteral("  Higher.  "));
-
-    // Now in new-entry mode, a second click meets the duplicate check.
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    w->cmdSave->click();
-    EXPECT_EQ(testsupport::TakeMessageTexts().value(0).section('\n', 0, 0),
-              QStringLiteral("Journal With This Name Already Exists"));
-    EXPECT_EQ(RowCount(DreamsFile()), 3);
+    EXPECT_EQ(Editor(w).value(1), QStringLiteral("  Higher.  "));
 
     // A stored name ending in a space is found all the same.
-    Click(w, QStringLiteral("~%1").arg(spaced));
+    Click(w, EntryKey(spaced));
     w->rtbJournalText->setPlainText("Written.");
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    w->cmdSave->click();
-    EXPECT_EQ(testsupport::TakeMessageTexts(), QStringList{"Journal Updated Successfully"});
-    EXPECT_EQ(Row(DreamsFile(), spaced).at(1), QVariant("Written."));
+    EXPECT_EQ(Save(w), QStringList{"Information: Journal Updated Successfully"});
+    EXPECT_EQ(Row(spaced).value(1), QVariant("Written."));
 }
 
-TEST_F(JournalSave, AnalysisGoesOnSilentlyWithATakenName) {
-    testsupport::AddJournalRow(DreamsFile(), 2008, 3, 14, "Flying", "a");
-    frmMain* w = StartMain();
-    ASSERT_NE(w, nullptr);
-    w->cmdStartNewJournal->click();
-    Type(w, " flying ", "A cat by the water.");
-    w->cmdAnalyze->click();
-    EXPECT_TRUE(testsupport::TakeMessageTexts().isEmpty());
-    EXPECT_EQ(RowCount(DreamsFile()), 1);
-    EXPECT_EQ(w->cmdSave->text(), QStringLiteral("S&ave"));
-}
-
-TEST_F(JournalSave, AwkwardTextsRoundTripExactly) {
+TEST_F(JournalSave, AwkwardAndHugeTextsRoundTrip) {
     frmMain* w = StartMain();
     ASSERT_NE(w, nullptr);
     const QString name = QString::fromUtf8("O'Brien \"Ärger\" 🌙\tΣοφία");
     const QString text = QString::fromUtf8(
         "Line 'one' \"quoted\"\n\tTabbed 🐉 emoji\u00a0nbsp\u2028soft break\n\nend ");
-    SaveNew(w, name, text);
-    const qlonglong id = LastId(DreamsFile());
-    EXPECT_EQ(Row(DreamsFile(), id).mid(0, 2), (QVariantList{name, text}));
-
+    StartNew(w, name, text);
+    Save(w);
+    const qlonglong id = LastId();
+    EXPECT_EQ(Row(id).mid(0, 2), (QVariantList{name, text}));
     Click(w, "MyDreams");
-    Click(w, QStringLiteral("~%1").arg(id));
-    EXPECT_EQ(w->txtJournalName->text(), name);
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    w->cmdSave->click();
-    EXPECT_EQ(Row(DreamsFile(), id).at(1), QVariant(text.chopped(1)));
+    Click(w, EntryKey(id));
+    EXPECT_EQ(Editor(w).value(0), name);
+    // Updating writes back the shown text, trimmed of its trailing space.
+    Save(w);
+    EXPECT_EQ(Row(id).value(1), QVariant(text.chopped(1)));
 
     // Five megabytes of text save, show and update.
-    QString big;
-    while (big.size() < 5 * 1024 * 1024)
-        big += QStringLiteral("A long dream goes on and on, line after line of it. %1\n")
-                   .arg(big.size());
-    SaveNew(w, "Big", big);
-    const qlonglong bigId = LastId(DreamsFile());
-    EXPECT_EQ(Row(DreamsFile(), bigId).at(1).toString().size(), big.size());
-    Click(w, QStringLiteral("~%1").arg(bigId));
+    const QString big =
+        QStringLiteral("A long dream goes on, line after line of it.\n").repeated(120000);
+    StartNew(w, "Big", big);
+    Save(w);
+    const qlonglong bigId = LastId();
+    Click(w, EntryKey(bigId));
     w->rtbJournalText->moveCursor(QTextCursor::Start);
     w->rtbJournalText->insertPlainText("Start. ");
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    w->cmdSave->click();
-    EXPECT_EQ(Row(DreamsFile(), bigId).at(1).toString(), QStringLiteral("Start. ") + big);
+    EXPECT_EQ(Save(w), QStringList{"Information: Journal Updated Successfully"});
+    EXPECT_EQ(Row(bigId).value(1).toString(), QStringLiteral("Start. ") + big);
 }
 
 TEST_F(JournalSave, DeleteReselectsTheMonthTheYearOrTheRoot) {
-    const qlonglong a = testsupport::AddJournalRow(DreamsFile(), 2008, 3, 1, "A", "a");
-    const qlonglong b = testsupport::AddJournalRow(DreamsFile(), 2008, 3, 2, "B", "b");
-    testsupport::AddJournalRow(DreamsFile(), 2008, 4, 1, "C", "c");
-    const qlonglong d = testsupport::AddJournalRow(DreamsFile(), 2009, 1, 1, "D", "d");
+    const qlonglong a = Add(2008, 3, 1, "A");
+    const qlonglong b = Add(2008, 3, 2, "B");
+    Add(2008, 4, 1, "C");
+    const qlonglong d = Add(2009, 1, 1, "D");
     frmMain* w = StartMain();
     ASSERT_NE(w, nullptr);
-
-    auto remove = [&](qlonglong id, MsgBox::Answer answer) {
-        Click(w, QStringLiteral("~%1").arg(id));
+    const QString asked = "Question: Are you sure you want to delete this journal entry ?";
+    const auto remove = [&](qlonglong id, MsgBox::Answer answer) {
+        Click(w, EntryKey(id));
         MsgBox::SetNextAnswer(answer);
         if (answer == MsgBox::Answer::Yes)
             MsgBox::SetNextAnswer(MsgBox::Answer::OK);
         QTest::keyClick(w->tvDreams, Qt::Key_Delete);
-        return MsgBox::TakeShown();
+        return Shown();
     };
 
-    auto shown = remove(a, MsgBox::Answer::No);
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].text,
-              QStringLiteral("Are you sure you want to delete this journal entry ?"));
-    EXPECT_EQ(shown[0].icon, MsgBox::Icon::Question);
-    EXPECT_EQ(RowCount(DreamsFile()), 4);
-    EXPECT_EQ(w->txtJournalName->text(), QStringLiteral("A"));
-
-    shown = remove(a, MsgBox::Answer::Yes);
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_EQ(shown[1].text, QStringLiteral("Journal Deleted Successfully"));
-    EXPECT_EQ(shown[1].icon, MsgBox::Icon::Critical);
+    EXPECT_EQ(remove(a, MsgBox::Answer::No), QStringList{asked});
+    EXPECT_EQ(RowCount(), 4);
+    EXPECT_EQ(Editor(w).value(0), QStringLiteral("A"));
+    EXPECT_EQ(remove(a, MsgBox::Answer::Yes),
+              (QStringList{asked, "Critical: Journal Deleted Successfully"}));
     EXPECT_EQ(SelectedKey(w), QStringLiteral("_2008_3"));
     EXPECT_TRUE(Node(w, "_2008_3")->isExpanded());
     EXPECT_EQ(State(w), "name off, text off, new on, save on (Upd&ate), delete on, cancel off");
-
     remove(b, MsgBox::Answer::Yes);
     EXPECT_EQ(SelectedKey(w), QStringLiteral("_2008"));
     EXPECT_EQ(Node(w, "_2008_3"), nullptr);
     remove(d, MsgBox::Answer::Yes);
     EXPECT_EQ(SelectedKey(w), QStringLiteral("MyDreams"));
-    EXPECT_EQ(RowCount(DreamsFile()), 1);
+    EXPECT_EQ(RowCount(), 1);
 
     // A second click finds no entry selected; nor does a tree without a selection.
     w->cmdDelete->click();
     w->tvDreams->clearSelection();
     w->cmdDelete_Click();
-    EXPECT_TRUE(MsgBox::TakeShown().isEmpty());
+    EXPECT_TRUE(Shown().isEmpty());
 }
 
-class JournalWriteFailure : public testsupport::ProgramFixture {};
+class JournalWriteFailure : public JournalFixture,
+                            public ::testing::WithParamInterface<modDB::SimulatedFault> {};
 
-TEST_F(JournalWriteFailure, ReadOnlyJournalReportsEveryFailedWriteAndKeepsTheEditor) {
-    const qlonglong id = testsupport::AddJournalRow(DreamsFile(), 2008, 3, 14, "Flying", "Up.");
-    modDB::SimulateFault(DreamsFile(), modDB::SimulatedFault::ReadOnly);
+TEST_P(JournalWriteFailure, EveryFailedWriteIsReportedAndTheEditorKept) {
+    const qlonglong id = Add(2008, 3, 14, "Flying", "Up.");
+    modDB::SimulateFault(DreamsFile(), GetParam());
     frmMain* w = StartMain();
     ASSERT_NE(w, nullptr);
-
-    auto failure = [](const QString& firstLine) {
-        const auto shown = MsgBox::TakeShown();
-        ASSERT_EQ(shown.size(), 1);
-        EXPECT_EQ(shown[0].icon, MsgBox::Icon::Critical);
-        EXPECT_EQ(shown[0].text.section('\n', 0, 0), firstLine);
-        EXPECT_FALSE(shown[0].text.contains("Successfully"));
+    // The first line of the one message shown.
+    const auto failure = [](const QStringList& shown) {
+        return shown.size() == 1 ? shown[0].section('\n', 0, 0) : shown.join(" | ");
     };
 
-    w->cmdStartNewJournal->click();
-    Type(w, "New dream", "Never stored.");
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    w->cmdSave->click();
-    failure("Journal Could Not Be Saved");
-    EXPECT_EQ(w->txtJournalName->text(), QStringLiteral("New dream"));
-    EXPECT_EQ(w->rtbJournalText->toPlainText(), QStringLiteral("Never stored."));
+    StartNew(w, "New dream", "Never stored.");
+    EXPECT_EQ(failure(Save(w)), QStringLiteral("Critical: Journal Could Not Be Saved"));
+    EXPECT_EQ(Editor(w).mid(0, 2), (QStringList{"New dream", "Never stored."}));
     EXPECT_EQ(State(w), "name on, text on, new off, save on (S&ave), delete off, cancel on");
-    EXPECT_EQ(RowCount(DreamsFile()), 1);
-    EXPECT_EQ(Node(w, "_2008")->childCount(), 1);
+    EXPECT_EQ(RowCount(), 1);
 
-    Click(w, QStringLiteral("~%1").arg(id));
+    Click(w, EntryKey(id));
     w->rtbJournalText->setPlainText("Changed.");
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    w->cmdSave->click();
-    failure("Journal Could Not Be Updated");
-    EXPECT_EQ(Row(DreamsFile(), id).at(1), QVariant("Up."));
-    EXPECT_EQ(w->rtbJournalText->toPlainText(), QStringLiteral("Changed."));
+    EXPECT_EQ(failure(Save(w)), QStringLiteral("Critical: Journal Could Not Be Updated"));
+    EXPECT_EQ(Row(id).value(1), QVariant("Up."));
+    EXPECT_EQ(Editor(w).value(1), QStringLiteral("Changed."));
     EXPECT_EQ(w->cmdSave->text(), QStringLiteral("Upd&ate"));
 
     MsgBox::SetNextAnswer(MsgBox::Answer::Yes);
     MsgBox::SetNextAnswer(MsgBox::Answer::OK);
     w->cmdDelete->click();
-    const auto shown = MsgBox::TakeShown();
-    EXPECT_EQ(shown.size(), 2);
-    EXPECT_EQ(shown.value(1).text.section('\n', 0, 0),
-              QStringLiteral("Journal Could Not Be Deleted"));
-    EXPECT_EQ(RowCount(DreamsFile()), 1);
-    EXPECT_NE(Node(w, QStringLiteral("~%1").arg(id)), nullptr);
+    EXPECT_EQ(failure(Shown().mid(1)), QStringLiteral("Critical: Journal Could Not Be Deleted"));
+    EXPECT_EQ(RowCount(), 1);
+    EXPECT_NE(Node(w, EntryKey(id)), nullptr);
 }
 
-TEST_F(JournalWriteFailure, FullDiskKeepsTheNewEntryInTheEditor) {
-    modDB::SimulateFault(DreamsFile(), modDB::SimulatedFault::DiskFull);
-    frmMain* w = StartMain();
-    ASSERT_NE(w, nullptr);
-    w->cmdStartNewJournal->click();
-    Type(w, "Full", "No room.");
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    w->cmdSave->click();
-    const QStringList texts = testsupport::TakeMessageTexts();
-    ASSERT_EQ(texts.size(), 1);
-    EXPECT_TRUE(texts[0].startsWith("Journal Could Not Be Saved\n")) << texts[0].toStdString();
-    EXPECT_EQ(RowCount(DreamsFile()), 0);
-    EXPECT_EQ(w->txtJournalName->text(), QStringLiteral("Full"));
-}
+INSTANTIATE_TEST_SUITE_P(ReadOnlyOrFull, JournalWriteFailure,
+                         ::testing::Values(modDB::SimulatedFault::ReadOnly,
+                                           modDB::SimulatedFault::DiskFull));
 
 } // namespace

@@ -1,113 +1,123 @@
-// The journal tree: its nodes, the two arrangements and what a click on a node does.
+// The journal tree: its nodes, the two arrangements and the four images it draws them with.
 
 #include "JournalTestSupport.h"
+#include "journal/TreeIcons.h"
 
+#include <QImage>
 #include <QLocale>
+#include <QPixmap>
+
+#include <cmath>
 
 using namespace journaltest;
 
 namespace {
 
-class JournalTree : public testsupport::ProgramFixture {};
+class JournalTree : public JournalFixture {};
+
+QStringList ChildTexts(frmMain* w, const QString& key) {
+    QStringList texts;
+    const QTreeWidgetItem* item = Node(w, key);
+    for (int i = 0; item && i < item->childCount(); ++i)
+        texts << item->child(i)->text(0);
+    return texts;
+}
 
 QString month(int number) {
     return QLocale().standaloneMonthName(number, QLocale::LongFormat);
 }
 
-TEST_F(JournalTree, EmptyJournalShowsOnlyTheExpandedRoot) {
-    frmMain* w = StartMain();
-    ASSERT_NE(w, nullptr);
-    ASSERT_EQ(w->tvDreams->topLevelItemCount(), 1);
-    QTreeWidgetItem* root = w->tvDreams->topLevelItem(0);
-    EXPECT_EQ(KeyOf(root), QStringLiteral("MyDreams"));
-    EXPECT_EQ(root->text(0), QStringLiteral("My Dreams"));
-    EXPECT_TRUE(root->isExpanded());
-    EXPECT_EQ(root->childCount(), 0);
-    EXPECT_TRUE(w->tvDreams->selectedItems().isEmpty());
-}
-
 TEST_F(JournalTree, GroupsByYearAndMonthInBothArrangements) {
-    const qlonglong flying = testsupport::AddJournalRow(DreamsFile(), 2008, 3, 14, "Flying", "a");
-    testsupport::AddJournalRow(DreamsFile(), 2008, 3, 2, "zebra", "b");
-    testsupport::AddJournalRow(DreamsFile(), 2008, 3, 20, "apple", "c");
-    const qlonglong twin1 = testsupport::AddJournalRow(DreamsFile(), 2008, 3, 20, "Twin", "d");
-    const qlonglong twin2 = testsupport::AddJournalRow(DreamsFile(), 2008, 3, 20, "Twin", "e");
-    testsupport::AddJournalRow(DreamsFile(), 2008, 1, 5, "Snow", "f");
-    testsupport::AddJournalRow(DreamsFile(), 2007, 12, 1, "Old", "g");
+    const qlonglong flying = Add(2008, 3, 14, "Flying");
+    Add(2008, 3, 2, "zebra");
+    Add(2008, 3, 20, "apple");
+    const qlonglong twin1 = Add(2008, 3, 20, "Twin");
+    const qlonglong twin2 = Add(2008, 3, 20, "Twin");
+    Add(2008, 1, 5, "Snow");
+    Add(2007, 12, 1, "Old");
     frmMain* w = StartMain();
     ASSERT_NE(w, nullptr);
 
-    QTreeWidgetItem* root = w->tvDreams->topLevelItem(0);
-    EXPECT_EQ(ChildTexts(root), (QStringList{"2007", "2008"}));
-    EXPECT_EQ(ChildTexts(Node(w, "_2008")), (QStringList{month(1), month(3)}));
-    EXPECT_EQ(ChildTexts(Node(w, "_2007")), QStringList{month(12)});
-    EXPECT_FALSE(Node(w, "_2008")->isExpanded());
-    EXPECT_FALSE(Node(w, "_2008_3")->isExpanded());
-    const QStringList byDay{"zebra (3-2-2008)", "Flying (3-14-2008)", "apple (3-20-2008)",
-                            "Twin (3-20-2008)", "Twin (3-20-2008)"};
-    EXPECT_EQ(ChildTexts(Node(w, "_2008_3")), byDay);
+    ASSERT_EQ(w->tvDreams->topLevelItemCount(), 1);
+    EXPECT_EQ(Node(w, "MyDreams")->text(0), QStringLiteral("My Dreams"));
+    EXPECT_TRUE(Node(w, "MyDreams")->isExpanded());
+    EXPECT_EQ(ChildTexts(w, "MyDreams"), (QStringList{"2007", "2008"}));
+    EXPECT_EQ(ChildTexts(w, "_2008"), (QStringList{month(1), month(3)}));
+    EXPECT_EQ(ChildTexts(w, "_2007"), QStringList{month(12)});
+    EXPECT_FALSE(Node(w, "_2008")->isExpanded() || Node(w, "_2008_3")->isExpanded());
+    const QStringList byDate{"zebra (3-2-2008)", "Flying (3-14-2008)", "apple (3-20-2008)",
+                             "Twin (3-20-2008)", "Twin (3-20-2008)"};
+    EXPECT_EQ(ChildTexts(w, "_2008_3"), byDate);
     // Same name, same day: both entries, told apart by their IDs.
-    EXPECT_NE(Node(w, QStringLiteral("~%1").arg(twin1)), nullptr);
-    EXPECT_NE(Node(w, QStringLiteral("~%1").arg(twin2)), nullptr);
-    EXPECT_EQ(Node(w, QStringLiteral("~%1").arg(flying))->text(0),
-              QStringLiteral("Flying (3-14-2008)"));
-    // Every level carries its own image.
-    for (const char* key : {"MyDreams", "_2008", "_2008_3"})
-        EXPECT_FALSE(Node(w, key)->icon(0).isNull()) << key;
-    EXPECT_FALSE(Node(w, QStringLiteral("~%1").arg(flying))->icon(0).isNull());
+    EXPECT_TRUE(Node(w, EntryKey(twin1)) && Node(w, EntryKey(twin2)));
+    EXPECT_EQ(Node(w, EntryKey(flying))->text(0), QStringLiteral("Flying (3-14-2008)"));
+    for (const QString& key : {QStringLiteral("MyDreams"), QStringLiteral("_2008"),
+                               QStringLiteral("_2008_3"), EntryKey(flying)})
+        EXPECT_FALSE(Node(w, key)->icon(0).isNull()) << key.toStdString();
 
     w->Check1->click();
-    EXPECT_FALSE(w->ArrangeByDate);
     EXPECT_EQ(w->Check1->text(), QStringLiteral("Arrange by Date"));
-    EXPECT_EQ(ChildTexts(Node(w, "_2008")), (QStringList{month(1), month(3)}));
-    EXPECT_EQ(ChildTexts(Node(w, "_2008_3")),
+    EXPECT_EQ(ChildTexts(w, "_2008_3"),
               (QStringList{"apple (3-20-2008)", "Flying (3-14-2008)", "Twin (3-20-2008)",
                            "Twin (3-20-2008)", "zebra (3-2-2008)"}));
-
     w->Check1->click();
-    EXPECT_TRUE(w->ArrangeByDate);
     EXPECT_EQ(w->Check1->text(), QStringLiteral("Arrange by Name"));
-    EXPECT_EQ(ChildTexts(Node(w, "_2008_3")), byDay);
+    EXPECT_EQ(ChildTexts(w, "_2008_3"), byDate);
 }
 
-TEST_F(JournalTree, AMonthOutsideTheCalendarHidesNothing) {
-    testsupport::AddJournalRow(DreamsFile(), 2008, 2, 1, "Before", "a");
-    testsupport::AddJournalRow(DreamsFile(), 2008, 13, 1, "Odd", "b");
-    testsupport::AddJournalRow(DreamsFile(), 2008, 0, 1, "Zero", "c");
-    testsupport::AddJournalRow(DreamsFile(), 2009, 4, 1, "After", "d");
+TEST_F(JournalTree, DatesOutsideTheListsHideNothingAndKeepTheShownDate) {
+    const qlonglong before = Add(2008, 2, 1, "Before");
+    const qlonglong late = Add(2051, 13, 32, "Late", "z");
+    Add(1899, 0, 0, "Early");
+    Add(2052, 4, 1, "After");
     frmMain* w = StartMain();
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(ChildTexts(Node(w, "_2008_13")), QStringList{"Odd (13-1-2008)"});
-    EXPECT_EQ(ChildTexts(Node(w, "_2008_0")), QStringList{"Zero (0-1-2008)"});
-    EXPECT_EQ(ChildTexts(Node(w, "_2008_2")), QStringList{"Before (2-1-2008)"});
-    EXPECT_EQ(ChildTexts(Node(w, "_2009_4")), QStringList{"After (4-1-2009)"});
+    EXPECT_EQ(ChildTexts(w, "_2008_2"), QStringList{"Before (2-1-2008)"});
+    EXPECT_EQ(ChildTexts(w, "_2051_13"), QStringList{"Late (13-32-2051)"});
+    EXPECT_EQ(ChildTexts(w, "_1899_0"), QStringList{"Early (0-0-1899)"});
+    EXPECT_EQ(ChildTexts(w, "_2052_4"), QStringList{"After (4-1-2052)"});
+
+    Click(w, EntryKey(before));
+    EXPECT_EQ(DateIndexes(w), (QList<int>{108, 1, 0}));
+    Click(w, EntryKey(late));
+    EXPECT_EQ(Editor(w).value(1), QStringLiteral("z"));
+    EXPECT_EQ(DateIndexes(w), (QList<int>{108, 1, 0}));
 }
 
-TEST_F(JournalTree, ClicksOpenEntriesAndEmptyTheEditorElsewhere) {
-    const qlonglong id = testsupport::AddJournalRow(DreamsFile(), 2008, 3, 14, "Flying", "Up.");
-    frmMain* w = StartMain();
-    ASSERT_NE(w, nullptr);
-    w->mnuAbout_Click();
+// Relative luminance of the colour `px` gives when composed over `back`.
+double luminance(QRgb px, QRgb back) {
+    auto linear = [a = qAlpha(px) / 255.0](int fore, int under) {
+        const double s = (fore * a + under * (1 - a)) / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(qRed(px), qRed(back)) + 0.7152 * linear(qGreen(px), qGreen(back)) +
+           0.0722 * linear(qBlue(px), qBlue(back));
+}
 
-    const QString key = QStringLiteral("~%1").arg(id);
-    Click(w, key);
-    EXPECT_EQ(w->PanelInFront(), static_cast<QWidget*>(w->Frame2));
-    EXPECT_EQ(w->txtJournalName->text(), QStringLiteral("Flying"));
-    EXPECT_EQ(w->rtbJournalText->toPlainText(), QStringLiteral("Up."));
-    EXPECT_EQ(State(w), "name on, text on, new on, save on (Upd&ate), delete on, cancel off");
-    EXPECT_EQ(SelectedKey(w), key);
-
-    w->cmdDreamDictionary_Click();
-    Click(w, "_2008_3");
-    EXPECT_EQ(w->PanelInFront(), static_cast<QWidget*>(w->Frame2));
-    EXPECT_TRUE(w->txtJournalName->text().isEmpty());
-    EXPECT_TRUE(w->rtbJournalText->toPlainText().isEmpty());
-    EXPECT_EQ(State(w), "name off, text off, new on, save off (Upd&ate), delete off, cancel off");
-
-    // The Delete key on a month node deletes nothing and asks nothing.
-    QTest::keyClick(w->tvDreams, Qt::Key_Delete);
-    EXPECT_EQ(RowCount(DreamsFile()), 1);
-    EXPECT_TRUE(testsupport::TakeMessageTexts().isEmpty());
+TEST(TreeIcons, FourDistinctIconsThatReadOnLightAndDarkThemes) {
+    const QList<QIcon> icons = DreamTreeImages();
+    ASSERT_EQ(icons.size(), 4);
+    QList<QImage> images;
+    for (const QIcon& icon : icons) {
+        const QImage image =
+            icon.pixmap(QSize(20, 20)).toImage().convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(image.size(), QSize(20, 20));
+        // An eighth of the icon must contrast 3 : 1 with either kind of window.
+        for (const QRgb back :
+             {qRgb(255, 255, 255), qRgb(240, 240, 240), qRgb(30, 30, 30), qRgb(45, 45, 48)}) {
+            const double l2 = luminance(back, back);
+            int standingOut = 0;
+            for (int i = 0; i < 400; ++i) {
+                const double l1 = luminance(image.pixel(i % 20, i / 20), back);
+                standingOut += (std::max(l1, l2) + 0.05) / (std::min(l1, l2) + 0.05) >= 3.0;
+            }
+            EXPECT_GE(standingOut, 50) << images.size() << " on " << std::hex << back;
+        }
+        images << image;
+    }
+    for (int i = 0; i < images.size(); ++i)
+        for (int j = i + 1; j < images.size(); ++j)
+            EXPECT_NE(images[i], images[j]) << i << " and " << j;
 }
 
 } // namespace
