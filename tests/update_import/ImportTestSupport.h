@@ -4,63 +4,96 @@
 // window as the program opens it, and plain reads of what it shows and what it wrote.
 
 #include "TestSupport.h"
+#include "app/modMain.h"
+#include "update_import/frmKeyUpdate.h"
 
-#include <QList>
-#include <QString>
-#include <QVariant>
+#include <QFile>
+#include <QProcess>
+#include <QTreeWidget>
 
-#include <functional>
-#include <ostream>
-#include <utility>
 #include <vector>
-
-class frmKeyUpdate;
 
 namespace importtest {
 
-// Rows of an update file: keyword and description, either of which may be a null QVariant.
-using UpdateRows = std::vector<std::pair<QVariant, QVariant>>;
+// Keyword and description of each row; a null description stays NULL in the file.
+using UpdateRows = std::vector<std::pair<QString, QVariant>>;
 
 // Made by the program's own tool (case-insensitive column, write-ahead log), or by the stock
 // sqlite3 tool with a plain CREATE TABLE and a rollback journal.
 enum class Maker { Program, StockTool };
 
-void WriteUpdateFile(const QString& path, const UpdateRows& rows, Maker maker = Maker::StockTool);
-// Adds rows to an existing tblKeywords in one transaction.
-void AppendRows(const QString& path, const UpdateRows& rows);
+inline void WriteUpdateFile(const QString& path, const UpdateRows& rows,
+                            Maker maker = Maker::StockTool) {
+    QFile::remove(path);
+    if (maker == Maker::Program) {
+        std::vector<modDataFiles::Entry> entries;
+        for (const auto& [keyword, description] : rows)
+            entries.push_back({keyword, description.toString()});
+        ASSERT_TRUE(modDataFiles::CreateKeywords(path, entries).ok);
+        return;
+    }
+    auto literal = [](QString text) { return "'" + text.replace('\'', "''") + "'"; };
+    QString script = "CREATE TABLE tblKeywords (Keyword TEXT, Description TEXT);\nBEGIN;\n";
+    for (const auto& [keyword, description] : rows)
+        script += "INSERT INTO tblKeywords VALUES (" + literal(keyword) + ", " +
+                  (description.isValid() ? literal(description.toString()) : "NULL") + ");\n";
+    QProcess tool;
+    tool.start("sqlite3", {"-bail", path});
+    ASSERT_TRUE(tool.waitForStarted(10000)) << "the sqlite3 tool is missing";
+    tool.write((script + "COMMIT;\n").toUtf8());
+    tool.closeWriteChannel();
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+}
 
 // The loaded import window, or nullptr.
-frmKeyUpdate* ImportWindow();
+inline frmKeyUpdate* ImportWindow() {
+    for (QWidget* form : modMain::LoadedForms())
+        if (auto* window = qobject_cast<frmKeyUpdate*>(form))
+            return window;
+    return nullptr;
+}
 
-struct Listed {
-    QString keyword;
-    QString description;
-    QString marker;
-    bool checked = false;
-    bool operator==(const Listed& o) const {
-        return keyword == o.keyword && description == o.description && marker == o.marker &&
-               checked == o.checked;
+// Each listed item as "keyword|description|marker|+" (checked) or "...|-", joined by "; ".
+inline std::string Listed(const frmKeyUpdate* window) {
+    QStringList items;
+    for (int i = 0; i < window->ListView1->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = window->ListView1->topLevelItem(i);
+        items << QStringList{item->text(0), item->text(1), item->text(2),
+                             item->checkState(0) == Qt::Checked ? "+" : "-"}
+                     .join('|');
     }
-};
-QList<Listed> ListedItems(const frmKeyUpdate* window);
-void SetChecked(frmKeyUpdate* window, const QString& keyword, bool checked);
+    return items.join("; ").toStdString();
+}
 
-// The dictionary's rows in the order they were written.
-QList<std::pair<QString, QString>> DictionaryRows(const QString& keywordsFile);
+inline void SetChecked(frmKeyUpdate* window, const QString& keyword, bool checked = true) {
+    const auto found = window->ListView1->findItems(keyword, Qt::MatchFixedString, 0);
+    ASSERT_FALSE(found.isEmpty()) << keyword.toStdString();
+    for (QTreeWidgetItem* item : found)
+        item->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+}
 
-// Runs `whileOpen` on the import window once it is up: for the modal window of the main window,
-// whose exec() returns only when the window has gone.
-void OnImportWindow(std::function<void(frmKeyUpdate*)> whileOpen);
+// The dictionary's rows as "Keyword=Description", in the order they were written.
+inline QStringList DictionaryRows(const QString& keywordsFile) {
+    QStringList rows;
+    for (const QVariantList& row : testsupport::Query(
+             keywordsFile, "SELECT Keyword || '=' || Description FROM tblKeywords ORDER BY rowid"))
+        rows << row.value(0).toString();
+    return rows;
+}
 
 class ImportFixture : public testsupport::ProgramFixture {
 protected:
     // Starts the program with `commandLine` as a double click on an update file would.
-    frmKeyUpdate* StartWithCommandLine(const QString& commandLine);
-    QString UpdatePath(const QString& name) const {
-        return folder.path() + QLatin1Char('/') + name;
+    frmKeyUpdate* StartWithCommandLine(const QString& commandLine) {
+        modMain::testing::SetCommandLine(commandLine);
+        modMain::Main();
+        return ImportWindow();
+    }
+    QString UpdatePath(const QString& name) const { return folder.path() + '/' + name; }
+    std::string Dictionary() const {
+        return DictionaryRows(KeywordsFile()).join("; ").toStdString();
     }
 };
-
-std::ostream& operator<<(std::ostream& out, const Listed& item);
 
 } // namespace importtest

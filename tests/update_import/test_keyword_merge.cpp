@@ -1,265 +1,196 @@
 // Merging the checked keywords of an update into the dictionary: the three policies, the
-// progress display, and what is reported when the dictionary cannot be written.
+// progress display, quotes in keywords, what is reported when the dictionary cannot be written,
+// and an import killed midway.
 
 #include "ImportTestSupport.h"
-#include "app/modMain.h"
-#include "data/modDB.h"
-#include "update_import/frmKeyUpdate.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTreeWidget>
+#include <QThread>
+
+#include <csignal>
 
 namespace {
 
-using importtest::DictionaryRows;
-using importtest::SetChecked;
+using importtest::Maker;
 using importtest::UpdateRows;
-using importtest::WriteUpdateFile;
-using Row = std::pair<QString, QString>;
 
-Row row(const char* keyword, const char* description) {
-    return {QString::fromUtf8(keyword), QString::fromUtf8(description)};
-}
+const std::string kSuccess = "Dream Meanings Updated Successfully.";
+const std::string kInitial = "Snake=Danger; Cat=Independence; O'Brien=Luck; Brien=Plain";
 
 class KeywordMerge : public importtest::ImportFixture {
 protected:
     testsupport::Dictionary InitialDictionary() const override {
-        return {{QStringLiteral("Snake"), QStringLiteral("Danger")},
-                {QStringLiteral("Cat"), QStringLiteral("Independence")},
-                {QStringLiteral("O'Brien"), QStringLiteral("Luck")},
-                {QStringLiteral("Brien"), QStringLiteral("Plain")}};
+        return {
+            {"Snake", "Danger"}, {"Cat", "Independence"}, {"O'Brien", "Luck"}, {"Brien", "Plain"}};
     }
 
-    // Opens `rows` as an update file, checks `extra` besides the new keywords, picks the
-    // policy (-1 for none), imports, and gives the messages shown.
-    QStringList Import(const UpdateRows& rows, int policy, const QStringList& extra = {},
-                       const QStringList& unchecked = {}) {
-        const QString update = UpdatePath(QStringLiteral("update.udj"));
-        WriteUpdateFile(update, rows);
-        frmKeyUpdate* window = StartWithCommandLine(update);
-        if (window == nullptr) {
-            ADD_FAILURE() << "no import window";
-            return {};
-        }
-        for (const QString& keyword : extra)
-            SetChecked(window, keyword, true);
-        for (const QString& keyword : unchecked)
-            SetChecked(window, keyword, false);
+    frmKeyUpdate* Open(const UpdateRows& rows, Maker maker = Maker::StockTool) {
+        testsupport::ProcessEvents(); // lets the window of an earlier import go
+        importtest::WriteUpdateFile(update, rows, maker);
+        updateBytes = testsupport::FileBytes(update);
+        return StartWithCommandLine(update);
+    }
+
+    // Checks `check` besides the new keywords, picks the policy (-1 for none), imports, and
+    // gives the one message shown, marked "! " when critical. The window lives until the next Open.
+    std::string Import(frmKeyUpdate* window, int policy, const QStringList& check = {}) {
+        if (window == nullptr)
+            return "no import window";
+        for (const QString& keyword : check)
+            importtest::SetChecked(window, keyword);
         if (policy >= 0)
             window->optOption[policy]->click();
         MsgBox::SetNextAnswer(MsgBox::Answer::OK);
         window->cmdImport->click();
-        testsupport::ProcessEvents();
         EXPECT_EQ(importtest::ImportWindow(), nullptr) << "the import must close the window";
-        lastShown = MsgBox::TakeShown();
-        QStringList texts;
-        for (const MsgBox::Shown& shown : lastShown)
-            texts << shown.text;
-        return texts;
+        EXPECT_EQ(testsupport::FileBytes(update), updateBytes) << "the update file was written";
+        const QList<MsgBox::Shown> shown = MsgBox::TakeShown();
+        if (shown.size() != 1)
+            return std::to_string(shown.size()) + " messages";
+        return (shown[0].icon == MsgBox::Icon::Critical ? "! " : "") + shown[0].text.toStdString();
     }
 
-    QList<MsgBox::Shown> lastShown;
-
-    QString DescriptionOf(const QString& keyword) {
-        const auto rows = testsupport::Query(
-            KeywordsFile(), QStringLiteral("SELECT Description FROM tblKeywords WHERE Keyword = ?"),
-            {keyword});
-        return rows.size() == 1 ? rows.first().value(0).toString()
-                                : QStringLiteral("<%1 rows>").arg(rows.size());
-    }
+    const QString update = UpdatePath("update.udj");
+    QByteArray updateBytes;
 };
 
-const QStringList kSuccess = {QStringLiteral("Dream Meanings Updated Successfully.")};
-
 TEST_F(KeywordMerge, EachPolicyDecidesWhatBecomesOfAnExistingMeaning) {
-    const UpdateRows snake = {{QStringLiteral("Snake"), QStringLiteral("Healing")}};
-    const QList<std::pair<int, QString>> cases = {
-        {-1, QStringLiteral("Danger")},
-        {0, QStringLiteral("Healing")},
-        {1, QStringLiteral("Danger")},
-        {2, QStringLiteral("Danger ; Healing")},
-    };
+    const QList<std::pair<int, std::string>> cases = {{-1, "Snake=Danger"},
+                                                      {0, "Snake=Healing"},
+                                                      {1, "Snake=Danger"},
+                                                      {2, "Snake=Danger ; Healing"}};
     for (const auto& [policy, expected] : cases) {
         testsupport::Exec(KeywordsFile(),
-                          QStringLiteral("UPDATE tblKeywords SET Description = 'Danger' WHERE "
-                                         "Keyword = 'Snake'"));
-        EXPECT_EQ(Import(snake, policy, {QStringLiteral("Snake")}), kSuccess) << policy;
-        EXPECT_EQ(DescriptionOf(QStringLiteral("Snake")), expected) << "policy " << policy;
+                          "UPDATE tblKeywords SET Description = 'Danger' WHERE rowid = 1");
+        EXPECT_EQ(Import(Open({{"Snake", "Healing"}}), policy, {"Snake"}), kSuccess);
+        EXPECT_EQ(importtest::DictionaryRows(KeywordsFile()).first().toStdString(), expected)
+            << "policy " << policy;
     }
-    // Appending the same meaning once more appends it again.
-    EXPECT_EQ(Import(snake, 2, {QStringLiteral("Snake")}), kSuccess);
-    EXPECT_EQ(DescriptionOf(QStringLiteral("Snake")), QStringLiteral("Danger ; Healing ; Healing"));
-    EXPECT_EQ(DictionaryRows(KeywordsFile()).size(), 4);
-}
-
-TEST_F(KeywordMerge, AKeywordInOtherLettersChangesTheDictionarysOwnRow) {
-    EXPECT_EQ(
-        Import({{QStringLiteral("CAT"), QStringLiteral("Agility")}}, 0, {QStringLiteral("CAT")}),
-        kSuccess);
-    EXPECT_EQ(DictionaryRows(KeywordsFile()),
-              (QList<Row>{row("Snake", "Danger"), row("Cat", "Agility"), row("O'Brien", "Luck"),
-                          row("Brien", "Plain")}));
-}
-
-TEST_F(KeywordMerge, TheSameNewKeywordTwiceIsAddedOnceThenMerged) {
-    EXPECT_EQ(Import({{QStringLiteral("Heron"), QStringLiteral("Patience")},
-                      {QStringLiteral("heron"), QStringLiteral("Stillness")}},
-                     2),
+    // Appending the same meaning once more appends it again. A keyword in other letters changes
+    // the dictionary's own row; a new keyword twice is added once, then merged. The program's own
+    // files merge alike.
+    EXPECT_EQ(Import(Open({{"Snake", "Healing"},
+                           {"CAT", "Agility"},
+                           {"Heron", "Patience"},
+                           {"heron", "Stillness"}},
+                          Maker::Program),
+                     2, {"Snake", "CAT"}),
               kSuccess);
-    EXPECT_EQ(DictionaryRows(KeywordsFile()).last(), row("Heron", "Patience ; Stillness"));
-    EXPECT_EQ(DictionaryRows(KeywordsFile()).size(), 5);
+    EXPECT_EQ(Dictionary(), "Snake=Danger ; Healing ; Healing; Cat=Independence ; Agility; "
+                            "O'Brien=Luck; Brien=Plain; Heron=Patience ; Stillness");
     // The shared recordset shows the whole dictionary again, so an analysis finds Heron at once.
     EXPECT_EQ(modDB::rsKeywords->Filter(), QString());
     EXPECT_EQ(modDB::rsKeywords->RecordCount(), 5);
 }
 
 TEST_F(KeywordMerge, OnlyCheckedItemsAreWrittenWhileTheBarCountsEveryItem) {
-    UpdateRows rows;
+    UpdateRows rows = {{"Snake", "Healing"}};
     for (int i = 0; i < 9; ++i)
         rows.push_back({QStringLiteral("New%1").arg(i), QStringLiteral("Meaning %1").arg(i)});
-    rows.push_back({QStringLiteral("Snake"), QStringLiteral("Healing")});
-    const QString update = UpdatePath(QStringLiteral("ten.udj"));
-    WriteUpdateFile(update, rows);
-    frmKeyUpdate* window = StartWithCommandLine(update);
+    frmKeyUpdate* window = Open(rows);
     ASSERT_NE(window, nullptr);
-    for (int i = 0; i < 9; ++i) {
-        if (i != 2 && i != 7)
-            SetChecked(window, QStringLiteral("New%1").arg(i), false);
-    }
-    SetChecked(window, QStringLiteral("Snake"), true);
-    window->optOption[0]->click();
-
+    for (int i = 0; i < 9; ++i)
+        importtest::SetChecked(window, QStringLiteral("New%1").arg(i), i == 2 || i == 7);
     QSignalSpy steps(window->ProgressBar1, &QProgressBar::valueChanged);
-    QStringList labels; // the label as each step is taken
-    QObject::connect(window->ProgressBar1, &QProgressBar::valueChanged,
-                     [&labels, window] { labels << window->lblProgressbar->text(); });
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    window->cmdImport->click();
-
+    EXPECT_EQ(Import(window, 0, {"Snake"}), kSuccess);
     EXPECT_EQ(steps.count(), 10);
-    EXPECT_EQ(steps.last().first().toInt(), 10);
+    EXPECT_EQ(window->ProgressBar1->value(), 10);
     EXPECT_EQ(window->ProgressBar1->maximum(), 10);
-    EXPECT_EQ(window->lblProgressbar->text(), QStringLiteral("3 keyword(s)s imported"));
-    EXPECT_TRUE(labels.contains(QStringLiteral("1 keyword(s)s imported")));
-    EXPECT_EQ(testsupport::TakeMessageTexts(), kSuccess);
-    testsupport::ProcessEvents();
-    EXPECT_EQ(
-        DictionaryRows(KeywordsFile()),
-        (QList<Row>{row("Snake", "Healing"), row("Cat", "Independence"), row("O'Brien", "Luck"),
-                    row("Brien", "Plain"), row("New2", "Meaning 2"), row("New7", "Meaning 7")}));
+    EXPECT_EQ(window->lblProgressbar->text(), "3 keyword(s)s imported");
+    EXPECT_EQ(Dictionary(), "Snake=Healing; Cat=Independence; O'Brien=Luck; Brien=Plain; "
+                            "New2=Meaning 2; New7=Meaning 7");
 }
 
-TEST_F(KeywordMerge, NothingCheckedWritesNothingAndKeepsTheWindowOpen) {
-    const QString update = UpdatePath(QStringLiteral("old.udj"));
-    WriteUpdateFile(update, {{QStringLiteral("Snake"), QStringLiteral("Healing")},
-                             {QStringLiteral("Owl"), QStringLiteral("Wisdom")}});
-    frmKeyUpdate* window = StartWithCommandLine(update);
+TEST_F(KeywordMerge, AQuoteInAKeywordFindsAndChangesExactlyThatKeyword) {
+    frmKeyUpdate* window = Open({{"o'brien", "Charm"},
+                                 {"O'Brian", "Other"},
+                                 {"'", "A lone quote"},
+                                 {"Brien' OR 'a'='a", "Injected"}},
+                                Maker::Program);
     ASSERT_NE(window, nullptr);
-    SetChecked(window, QStringLiteral("Owl"), false);
-    window->optOption[0]->click();
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    window->cmdImport->click();
-    EXPECT_EQ(testsupport::TakeMessageTexts(), kSuccess);
-    EXPECT_EQ(importtest::ImportWindow(), window);
-    EXPECT_EQ(window->ProgressBar1->value(), 0);
-    EXPECT_EQ(DictionaryRows(KeywordsFile()).size(), 4);
-    EXPECT_EQ(DescriptionOf(QStringLiteral("Snake")), QStringLiteral("Danger"));
-}
-
-TEST_F(KeywordMerge, AQuoteInAKeywordTouchesExactlyThatKeyword) {
-    EXPECT_EQ(Import({{QStringLiteral("o'brien"), QStringLiteral("Charm")},
-                      {QStringLiteral("D'Arcy"), QStringLiteral("Pride")},
-                      {QStringLiteral("Brien' OR 'a'='a"), QStringLiteral("Injected")}},
-                     0, {QStringLiteral("o'brien")}),
-              kSuccess);
-    EXPECT_EQ(DictionaryRows(KeywordsFile()),
-              (QList<Row>{row("Snake", "Danger"), row("Cat", "Independence"),
-                          row("O'Brien", "Charm"), row("Brien", "Plain"),
-                          row("Brien' OR 'a'='a", "Injected"), row("D'Arcy", "Pride")}));
-}
-
-TEST_F(KeywordMerge, UpdateFilesAreNeverWritten) {
-    for (const auto maker : {importtest::Maker::StockTool, importtest::Maker::Program}) {
-        const QString update = UpdatePath(QStringLiteral("kept.udj"));
-        WriteUpdateFile(update,
-                        {{QStringLiteral("Owl"), QStringLiteral("Wisdom")},
-                         {QStringLiteral("Snake"), QStringLiteral("Healing")}},
-                        maker);
-        const QByteArray before = testsupport::FileBytes(update);
-        frmKeyUpdate* window = StartWithCommandLine(update);
-        ASSERT_NE(window, nullptr);
-        SetChecked(window, QStringLiteral("Snake"), true);
-        window->optOption[2]->click();
-        MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-        window->cmdImport->click();
-        testsupport::ProcessEvents();
-        EXPECT_EQ(testsupport::TakeMessageTexts(), kSuccess);
-        EXPECT_EQ(testsupport::FileBytes(update), before);
-        EXPECT_EQ(DescriptionOf(QStringLiteral("Owl")), QStringLiteral("Wisdom"));
-        testsupport::Exec(KeywordsFile(), QStringLiteral("DELETE FROM tblKeywords WHERE Keyword "
-                                                         "= 'Owl'"));
-    }
-    EXPECT_EQ(DescriptionOf(QStringLiteral("Snake")), QStringLiteral("Danger ; Healing ; Healing"));
+    EXPECT_EQ(importtest::Listed(window),
+              "'|A lone quote|0|+; Brien' OR 'a'='a|Injected|0|+; O'Brian|Other|0|+; "
+              "o'brien|Charm|1|-");
+    EXPECT_EQ(Import(window, 0, {"o'brien"}), kSuccess);
+    EXPECT_EQ(Dictionary(), "Snake=Danger; Cat=Independence; O'Brien=Charm; Brien=Plain; "
+                            "'=A lone quote; Brien' OR 'a'='a=Injected; O'Brian=Other");
 }
 
 // A dictionary that cannot be written must never end in the success message.
-class FailedMerge : public KeywordMerge,
-                    public ::testing::WithParamInterface<modDB::SimulatedFault> {};
-
-TEST_P(FailedMerge, SaysHowManyKeywordsWereNotImported) {
+TEST_F(KeywordMerge, FailedWritesAreCountedInACriticalMessageAndTheOtherRowsStay) {
     const QByteArray before = testsupport::FileBytes(KeywordsFile());
-    modDB::SimulateFault(KeywordsFile(), GetParam());
-    const QStringList shown = Import({{QStringLiteral("Owl"), QStringLiteral("Wisdom")},
-                                      {QStringLiteral("Heron"), QStringLiteral("Patience")},
-                                      {QStringLiteral("Snake"), QStringLiteral("Healing")},
-                                      {QStringLiteral("Cat"), QStringLiteral("Grace")}},
-                                     0, {QStringLiteral("Snake")});
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown.first().startsWith(QStringLiteral(
-        "3 of 3 checked keyword(s) could not be imported into the dream dictionary.")))
-        << shown.first().toStdString();
-    EXPECT_EQ(lastShown.first().icon, MsgBox::Icon::Critical);
-    modDB::rsKeywords.reset();
-    modDB::cnKeywords.reset();
-    EXPECT_EQ(DictionaryRows(KeywordsFile()).size(), 4);
-    EXPECT_EQ(DescriptionOf(QStringLiteral("Snake")), QStringLiteral("Danger"));
-    if (GetParam() == modDB::SimulatedFault::ReadOnly) {
-        EXPECT_EQ(testsupport::FileBytes(KeywordsFile()), before);
+    for (const auto fault : {modDB::SimulatedFault::ReadOnly, modDB::SimulatedFault::DiskFull}) {
+        modDB::SimulateFault(KeywordsFile(), fault);
+        const std::string text = Import(
+            Open({{"Owl", "Wisdom"}, {"Heron", "Patience"}, {"Snake", "Healing"}}), 0, {"Snake"});
+        EXPECT_EQ(text.find("! 3 of 3 checked keyword(s) could not be imported into the dream "
+                            "dictionary."),
+                  0u)
+            << text;
+        modDB::rsKeywords.reset();
+        modDB::cnKeywords.reset();
+        modDB::SimulateFault(QString(), modDB::SimulatedFault::None);
+        EXPECT_EQ(Dictionary(), kInitial);
+        EXPECT_TRUE(fault != modDB::SimulatedFault::ReadOnly ||
+                    testsupport::FileBytes(KeywordsFile()) == before);
     }
-}
-
-INSTANTIATE_TEST_SUITE_P(Faults, FailedMerge,
-                         ::testing::Values(modDB::SimulatedFault::ReadOnly,
-                                           modDB::SimulatedFault::DiskFull),
-                         [](const auto& info) {
-                             return info.param == modDB::SimulatedFault::ReadOnly
-                                        ? std::string("ReadOnly")
-                                        : std::string("DiskFull");
-                         });
-
-TEST_F(KeywordMerge, AWriteRefusedMidwayIsCountedAndTheOthersStay) {
     // The dictionary itself refuses one keyword; the rows before and after it are written.
     testsupport::Exec(KeywordsFile(),
-                      QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON tblKeywords WHEN "
-                                     "NEW.Keyword = 'Moth' BEGIN SELECT RAISE(ABORT, 'refused'); "
-                                     "END"));
-    const QStringList shown = Import({{QStringLiteral("Lamp"), QStringLiteral("Guidance")},
-                                      {QStringLiteral("Moth"), QStringLiteral("Attraction")},
-                                      {QStringLiteral("Nest"), QStringLiteral("Home")}},
-                                     -1);
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown.first().startsWith(QStringLiteral("1 of 3 checked keyword(s)")))
-        << shown.first().toStdString();
-    EXPECT_TRUE(shown.first().contains(QStringLiteral("refused")));
-    EXPECT_EQ(lastShown.first().icon, MsgBox::Icon::Critical);
-    const auto rows = DictionaryRows(KeywordsFile());
-    ASSERT_EQ(rows.size(), 6);
-    EXPECT_EQ(rows[4], row("Lamp", "Guidance"));
-    EXPECT_EQ(rows[5], row("Nest", "Home"));
+                      "CREATE TRIGGER refuse BEFORE INSERT ON tblKeywords WHEN NEW.Keyword = "
+                      "'Moth' BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    const std::string text =
+        Import(Open({{"Lamp", "Guidance"}, {"Moth", "Attraction"}, {"Nest", "Home"}}), -1);
+    EXPECT_EQ(text.find("! 1 of 3 checked keyword(s)"), 0u) << text;
+    EXPECT_NE(text.find("refused"), std::string::npos) << text;
+    EXPECT_EQ(Dictionary(), kInitial + "; Lamp=Guidance; Nest=Home");
+}
+
+// Each merged row is written on its own, so an import killed midway leaves the dictionary
+// intact, holding exactly the keywords handled before the kill.
+TEST_F(KeywordMerge, AKilledImportLeavesAnIntactDictionaryWithTheKeywordsBeforeTheKill) {
+    const int kNew = 2000;
+    const QStringList original = importtest::DictionaryRows(KeywordsFile());
+    // New keywords come first and are merged in keyword order; the existing ones (unchecked)
+    // follow them and must stay as they were.
+    UpdateRows rows;
+    QStringList expected = original;
+    for (int i = 0; i < kNew; ++i) {
+        const QString keyword = QStringLiteral("Dream%1").arg(i, 4, 10, QLatin1Char('0'));
+        rows.push_back({keyword, QStringLiteral("Meaning number %1").arg(i)});
+        expected << keyword + QStringLiteral("=Meaning number %1").arg(i);
+    }
+    for (const QString& known : original)
+        rows.push_back({known.section('=', 0, 0).toUpper(), "Changed"});
+    importtest::WriteUpdateFile(update, rows, Maker::Program);
+    updateBytes = testsupport::FileBytes(update);
+
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(IMPORT_KILL_CHILD, {folder.path(), update});
+    ASSERT_TRUE(child.waitForReadyRead(30000)) << "the child never started its import";
+    // Kill it once about half of the new keywords are in.
+    QElapsedTimer waited;
+    waited.start();
+    while (importtest::DictionaryRows(KeywordsFile()).size() < original.size() + kNew / 2 &&
+           waited.elapsed() < 60000 && child.state() == QProcess::Running)
+        QThread::msleep(5);
+    ASSERT_EQ(child.state(), QProcess::Running) << "the import ended before it could be killed";
+    ::kill(pid_t(child.processId()), SIGKILL);
+    ASSERT_TRUE(child.waitForFinished(10000));
+
+    EXPECT_EQ(testsupport::Query(KeywordsFile(), "PRAGMA integrity_check"),
+              QList<QVariantList>{{"ok"}});
+    const QStringList after = importtest::DictionaryRows(KeywordsFile());
+    EXPECT_GE(after.size(), original.size() + kNew / 2);
+    EXPECT_LT(after.size(), original.size() + kNew) << "the kill came too late to test anything";
+    EXPECT_EQ(after, expected.mid(0, after.size()))
+        << "not the dictionary and a prefix of the update";
+    EXPECT_EQ(testsupport::FileBytes(update), updateBytes);
 }
 
 } // namespace
