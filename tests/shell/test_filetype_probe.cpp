@@ -1,6 +1,7 @@
-// A Qt plugin that the launch tests load into the real program (QT_QPA_GENERIC_PLUGINS): it
-// reports the first window the program shows, with the keywords of the import window and whether
-// the window icon loaded, then closes that window so the program ends on its own.
+// A Qt plugin that the launch test loads into the real program (QT_QPA_GENERIC_PLUGINS): it writes
+// to the file named by ONEIRION_PROBE_REPORT the first window the program shows, with the keywords
+// of the import window and whether the window icon loaded, then closes that window so the program
+// ends on its own.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -15,6 +16,12 @@
 
 namespace {
 
+void Report(QStringList lines) {
+    QFile out(qEnvironmentVariable("ONEIRION_PROBE_REPORT"));
+    if (out.open(QIODevice::WriteOnly | QIODevice::Append))
+        out.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+}
+
 class WindowProbe : public QObject {
 public:
     WindowProbe() {
@@ -28,56 +35,29 @@ private:
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (!window->isVisible())
                 continue;
-            if (auto* box = qobject_cast<QMessageBox*>(window)) {
-                report({QStringLiteral("message ") + box->text()});
-                box->close();
-                continue;
+            timer_.stop();
+            const auto* box = qobject_cast<QMessageBox*>(window);
+            QStringList lines{
+                QStringLiteral("window ") +
+                    (box ? QStringLiteral("message ") + box->text() : window->objectName()),
+                QApplication::windowIcon().pixmap(64).isNull() ? QStringLiteral("icon missing")
+                                                               : QStringLiteral("icon loaded")};
+            if (auto* list = window->findChild<QTreeWidget*>(QStringLiteral("ListView1"))) {
+                for (int i = 0; i < list->topLevelItemCount(); ++i)
+                    lines << QStringLiteral("keyword ") + list->topLevelItem(i)->text(0);
             }
-            if (window->objectName() == QLatin1String("frmKeyUpdate")) {
-                timer_.stop();
-                report(describe(window));
+            Report(lines << QStringLiteral("pid %1").arg(::getpid()) << QStringLiteral("end"));
+            // Any other window is a failure; closing the main window would open a web page.
+            if (window->objectName() == QLatin1String("frmKeyUpdate"))
                 window->close();
-                return;
-            }
-            if (window->objectName() == QLatin1String("frmMain")) {
-                // Closing the main window would open a web page: leave at once instead.
-                timer_.stop();
-                report(describe(window));
+            else
                 QCoreApplication::exit(4);
-                return;
-            }
+            return;
         }
         if (waited_.elapsed() > 90000) {
             timer_.stop();
-            report({QStringLiteral("no window"), QStringLiteral("end")});
+            Report({QStringLiteral("no window"), QStringLiteral("end")});
             QCoreApplication::exit(3);
-        }
-    }
-
-    static QStringList describe(QWidget* window) {
-        QStringList lines{QStringLiteral("window ") + window->objectName()};
-        lines << (QApplication::windowIcon().pixmap(64).isNull() ? QStringLiteral("icon missing")
-                                                                 : QStringLiteral("icon loaded"));
-        if (auto* list = window->findChild<QTreeWidget*>(QStringLiteral("ListView1"))) {
-            for (int i = 0; i < list->topLevelItemCount(); ++i)
-                lines << QStringLiteral("keyword ") + list->topLevelItem(i)->text(0);
-        }
-        lines << QStringLiteral("pid %1").arg(::getpid()) << QStringLiteral("end");
-        return lines;
-    }
-
-    // To the file named by ONEIRION_PROBE_REPORT when set (a launcher detaches the program), else
-    // to standard output.
-    static void report(const QStringList& lines) {
-        const QByteArray text = (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
-        QFile out;
-        const QString path = qEnvironmentVariable("ONEIRION_PROBE_REPORT");
-        const bool opened = path.isEmpty() ? out.open(stdout, QIODevice::WriteOnly)
-                                           : (out.setFileName(path),
-                                              out.open(QIODevice::WriteOnly | QIODevice::Append));
-        if (opened) {
-            out.write(text);
-            out.flush();
         }
     }
 
@@ -93,9 +73,9 @@ class WindowProbePlugin : public QGenericPlugin {
 
 public:
     QObject* create(const QString& key, const QString&) override {
-        if (key.compare(QLatin1String("oneirionwindowprobe"), Qt::CaseInsensitive) != 0)
-            return nullptr;
-        return new WindowProbe;
+        return key.compare(QLatin1String("oneirionwindowprobe"), Qt::CaseInsensitive) == 0
+                   ? new WindowProbe
+                   : nullptr;
     }
 };
 
