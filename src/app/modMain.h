@@ -32,8 +32,8 @@ QList<QWidget*> LoadedForms();
 
 // Marks this process as a running instance of its executable, for PrevInstance() elsewhere.
 void RegisterInstance();
-// Whether another process of the same executable is running (also one that shows only the
-// import window).
+// Whether a process of the same executable that started before this one is running (also one
+// that shows only the import window).
 bool PrevInstance();
 
 namespace testing {
@@ -43,6 +43,8 @@ void SetExePath(const std::optional<QString>& path);
 void SetCommandLine(const std::optional<QString>& commandLine);
 // Lets go of this process's instance registration.
 void ReleaseInstance();
+// Running processes of this executable other than this one, whenever they started.
+int OtherInstances();
 } // namespace testing
 
 } // namespace modMain

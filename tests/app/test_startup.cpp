@@ -102,25 +102,25 @@ TEST_F(Startup, ACorruptJournalDoesNotStopTheStart) {
     EXPECT_EQ(w->lstKeywords->count(), 5);
 }
 
-// Another running instance, even one showing only the import window, refuses a normal start.
-TEST_F(Startup, ASecondInstanceOfTheSameExecutableIsRefused) {
+// Another running instance, even one showing only the import window, refuses a normal start;
+// one that started later does not.
+TEST_F(Startup, AnEarlierInstanceOfTheSameExecutableRefusesTheStart) {
     const QString program = testsupport::ProgramBinary();
     ASSERT_TRUE(QFile::exists(program)) << "the suite needs the built program";
-    QProcess other;
-    other.setProgram(program);
-    other.setArguments({folder.filePath(QStringLiteral("no-such-update.udj"))});
-    other.start();
-    ASSERT_TRUE(other.waitForStarted());
-
     modMain::testing::SetExePath(program);
-    // Wait for the other process to register itself.
-    bool refused = false;
-    for (int attempt = 0; attempt < 100 && !refused; ++attempt) {
-        refused = modMain::PrevInstance();
-        if (!refused)
-            QThread::msleep(50);
-    }
-    EXPECT_TRUE(refused);
+    modMain::testing::ReleaseInstance();
+    modMain::RegisterInstance();
+
+    QProcess other;
+    other.start(program, {folder.filePath(QStringLiteral("no-such-update.udj"))});
+    ASSERT_TRUE(other.waitForStarted());
+    for (int attempt = 0; attempt < 200 && modMain::testing::OtherInstances() == 0; ++attempt)
+        QThread::msleep(50);
+    ASSERT_EQ(modMain::testing::OtherInstances(), 1);
+    EXPECT_FALSE(modMain::PrevInstance()) << "the other process started after this one";
+
+    // Started again now, this process comes after the other one and is refused.
+    modMain::testing::ReleaseInstance();
     MsgBox::SetNextAnswer(MsgBox::Answer::OK);
     EXPECT_EQ(StartMain(), nullptr);
     EXPECT_EQ(testsupport::TakeMessageTexts(), QStringList({"Oneirion Is Already Running"}));
@@ -131,6 +131,7 @@ TEST_F(Startup, ASecondInstanceOfTheSameExecutableIsRefused) {
     other.kill();
     other.waitForFinished();
     EXPECT_FALSE(modMain::PrevInstance()) << "a process that has ended no longer counts";
+    EXPECT_EQ(modMain::testing::OtherInstances(), 0);
     modMain::testing::SetExePath(std::nullopt);
 }
 
