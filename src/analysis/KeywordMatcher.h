@@ -34,8 +34,6 @@ public:
     KeywordMatcher(const KeywordMatcher&) = delete;
     KeywordMatcher& operator=(const KeywordMatcher&) = delete;
 
-    int KeywordCount() const { return int(patternOfKeyword_.size()); }
-
     // The start positions (UTF-16 units) of every keyword's occurrences in `text`, by keyword
     // index, ascending. Every occurrence is as long as its keyword. An empty keyword, or one that
     // holds a paragraph break, has none.

@@ -117,23 +117,23 @@ void emptyClipboard() {
 } // namespace
 
 void frmMain::cmdAnalyze_Click() {
-    // 1: save first; the outcome does not matter, a refused save is analysed all the same.
+    // Save first; the outcome does not matter, a refused save is analysed all the same.
     analysisRunning_ = true;
     cmdSave_Click();
     analysisRunning_ = false;
 
-    // 2, 3: no result is left from the last analysis; the editor's whole text is selected. Its
+    // No result is left from the last analysis; the editor's whole text is selected. Its
     // old marks are switched off below, in the same edit that sets the new ones.
     lvKeywords->clear();
     rtbJournalText->selectAll();
 
-    // 4, 5: the analysis view shows the plain text from its top. It is given the format of its
+    // The analysis view shows the plain text from its top. It is given the format of its
     // cursor, which is made plain first, so no mark can reach the view.
     rtbJournalText1->moveCursor(QTextCursor::Start);
     rtbJournalText1->setCurrentCharFormat(QTextCharFormat());
     rtbJournalText1->setPlainText(plainText(rtbJournalText));
 
-    // 6, 7: the dictionary as it is now, in its own order. A dictionary that cannot be re-read
+    // The dictionary as it is now, in its own order. A dictionary that cannot be re-read
     // gives an empty list.
     QStringList keywords;
     QStringList descriptions;
@@ -167,7 +167,6 @@ void frmMain::cmdAnalyze_Click() {
     remark(rtbJournalText->document(), true, std::move(spans));
     lvKeywords->addTopLevelItems(items);
 
-    // 8
     BringToFront(Frame3);
 }
 

@@ -39,8 +39,7 @@ QString CommonDialog::NameFilters() const {
 }
 
 void CommonDialog::ShowOpen(QWidget* parent) {
-    // One file only: several selected files give no usable path to an update.
-    last().multipleFiles = false;
+    // One file only (ExistingFile or AnyFile below): several selected files give no usable path.
     last().fileMustExist = (Flags & OFN_FILEMUSTEXIST) != 0;
     last().nameFilters = NameFilters();
     if (!nextFileNames().empty()) {

@@ -46,7 +46,6 @@ public:
     // Test side: what the last dialog was set up with.
     struct LastDialog {
         bool fileMustExist = false;
-        bool multipleFiles = false;
         QString nameFilters;
         bool printToFileOffered = true;
         bool pageRangeOffered = true;

@@ -65,6 +65,10 @@ Answer Show(const QString& text, Icon icon, Buttons buttons, Answer defaultAnswe
     return Answer::OK;
 }
 
+void ShowNotSaved(const QString& what, const QString& reason) {
+    Show(what + QLatin1Char('\n') + reason, Icon::Critical);
+}
+
 void SetNextAnswer(Answer answer) {
     queued().push_back(answer);
 }

@@ -21,6 +21,10 @@ QString Title();
 Answer Show(const QString& text, Icon icon, Buttons buttons = Buttons::OK,
             Answer defaultAnswer = Answer::OK);
 
+// A write that did not reach the file: what was not saved, then the reason, as a critical
+// message. Callers keep what the user typed, so nothing is lost.
+void ShowNotSaved(const QString& what, const QString& reason);
+
 // What a message box was asked to show, kept for tests.
 struct Shown {
     QString text;

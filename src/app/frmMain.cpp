@@ -92,9 +92,13 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == tvDreams && type == QEvent::KeyRelease) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (!key->isAutoRepeat()) {
-            // The handler speaks in the classic key codes: 46 is the Delete key.
-            const int code =
-                key->key() == Qt::Key_Delete ? 46 : (key->key() < 256 ? key->key() : 0);
+            // The handler speaks in the classic key codes: 46 is the Delete key, letters and
+            // digits are their capitals' codes. Qt's own code for "." is also 46, so nothing else
+            // may pass through unmapped.
+            const int qtKey = key->key();
+            const bool letterOrDigit = (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) ||
+                                       (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z);
+            const int code = qtKey == Qt::Key_Delete ? 46 : (letterOrDigit ? qtKey : 0);
             int shift = 0;
             if (key->modifiers() & Qt::ShiftModifier)
                 shift |= 1;
@@ -143,7 +147,7 @@ void frmMain::Show() {
 }
 
 void frmMain::Form_Load() {
-    // 1, 2: the date lists, with their first items selected.
+    // The date lists, with their first items selected.
     const QLocale locale;
     for (int month = 1; month <= 12; ++month)
         cboMonth->addItem(locale.standaloneMonthName(month, QLocale::LongFormat));
@@ -155,24 +159,24 @@ void frmMain::Form_Load() {
     cboDate->setCurrentIndex(0);
     cboYear->setCurrentIndex(0);
 
-    // 3: the tree, arranged by date.
+    // The tree, arranged by date.
     ArrangeByDate = true;
     LoadDreamTree(ArrangeByDate);
 
-    // 4: the meaning column takes the rest of the list's width and a little more.
-    // Before the window is first laid out the list has no real width yet; use its design width.
-    const int listWidth = lvKeywords->isVisible() ? lvKeywords->width() : 8295 / 15;
-    lvKeywords->setColumnWidth(1, listWidth - lvKeywords->columnWidth(0) + 350 / 15);
+    // The meaning column takes the rest of the list's width and a little more. The window is not
+    // laid out yet while it loads: size from the list's design width (twips at
+    // 15 per pixel), so the two columns are a little wider than the list and it scrolls sideways.
+    lvKeywords->setColumnWidth(1, (8295 + 350) / 15 - lvKeywords->columnWidth(0));
 
-    // 5: the open dialog for update files; both of the program's extensions are offered.
+    // The open dialog for update files; both of the program's extensions are offered.
     cdlg.Filter = QStringLiteral("Oneirion Keywords Update | *.kwu;*.udj");
     cdlg.Flags = CommonDialog::OFN_EXPLORER | CommonDialog::OFN_FILEMUSTEXIST |
                  CommonDialog::OFN_PATHMUSTEXIST | CommonDialog::OFN_ALLOWMULTISELECT;
 
-    // 6: the keyword list, filled as a refresh fills it.
+    // The keyword list, filled as a refresh fills it.
     cmdRefresh_Click();
 
-    // 7: one instance per executable.
+    // One instance per executable.
     if (modMain::PrevInstance()) {
         MsgBox::Show(MsgBox::Title() + QStringLiteral(" Is Already Running"),
                      MsgBox::Icon::Critical);
@@ -180,7 +184,7 @@ void frmMain::Form_Load() {
         return;
     }
 
-    // 8: both data files must be there, as ordinary files; a hidden one does not count.
+    // Both data files must be there, as ordinary files; a hidden one does not count.
     auto present = [](const QString& name) {
         const QDir folder(modMain::AppPath());
         const QStringList entries = folder.entryList(QDir::Files | QDir::NoDotAndDotDot);
@@ -198,7 +202,7 @@ void frmMain::Form_Load() {
         return;
     }
 
-    // 9: the update reminder, which ends on the home panel.
+    // The update reminder, which ends on the home panel.
     CheckUpdateReminder();
 }
 

@@ -214,7 +214,6 @@ private:
     // True while cmdAnalyze_Click runs its save: the duplicate-name message is then skipped.
     bool analysisRunning_ = false;
     void printJournal(QPrinter& printer);
-    void showWriteFailure(const QString& what, const QString& reason);
     // tvDreams's nodes by key, refilled by every rebuild: parents while building, then the nodes
     // that saving and deleting select again.
     QHash<QString, QTreeWidgetItem*> dreamNodes_;

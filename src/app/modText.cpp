@@ -1,5 +1,7 @@
 #include "app/modText.h"
 
+#include <QTextDocument>
+
 namespace modText {
 
 QString TrimSpaces(const QString& text) {
@@ -12,6 +14,12 @@ QString TrimSpaces(const QString& text) {
     if (first == 0 && last == text.size())
         return text;
     return text.mid(first, last - first);
+}
+
+QString PlainText(const QTextDocument* document) {
+    QString text = document->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
 }
 
 } // namespace modText

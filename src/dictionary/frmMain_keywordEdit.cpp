@@ -25,12 +25,6 @@ bool captionIs(const QPushButton* button, const QString& caption) {
     return button->text().compare(caption, Qt::CaseInsensitive) == 0;
 }
 
-// A write that did not reach the file: say what was lost and why, and leave the boxes alone so
-// the user can try again.
-void reportNotWritten(const QString& what, const modDB::Status& status) {
-    MsgBox::Show(what + QLatin1Char('\n') + status.reason(), MsgBox::Icon::Critical);
-}
-
 // Writes both columns of the current row (a new one after AddNew) and stores it.
 modDB::Status writeKeyword(modDB::Recordset& row, const QString& keyword,
                            const QString& description) {
@@ -69,7 +63,7 @@ void frmMain::cmdAddKeyword_Click() {
     }
 
     const QString keyword = modText::TrimSpaces(txtKeyword->text());
-    const QString description = modText::TrimSpaces(txtKeywordDesc->toPlainText());
+    const QString description = modText::TrimSpaces(modText::PlainText(txtKeywordDesc->document()));
     if (keyword.isEmpty() || description.isEmpty()) {
         MsgBox::Show(QStringLiteral("Please Enter The Keyword And Its Corresponding Description"),
                      MsgBox::Icon::Critical);
@@ -97,7 +91,8 @@ void frmMain::cmdAddKeyword_Click() {
         saved = writeKeyword(table.rows(), keyword, description);
     table.close();
     if (!saved) {
-        reportNotWritten(QStringLiteral("The Keyword \"%1\" Was Not Saved").arg(keyword), saved);
+        MsgBox::ShowNotSaved(QStringLiteral("The Keyword \"%1\" Was Not Saved").arg(keyword),
+                             saved.reason());
         return;
     }
 
@@ -111,7 +106,7 @@ void frmMain::cmdAddKeyword_Click() {
 
 void frmMain::cmdUpdateKeyword_Click() {
     const QString keyword = modText::TrimSpaces(txtKeyword->text());
-    const QString description = modText::TrimSpaces(txtKeywordDesc->toPlainText());
+    const QString description = modText::TrimSpaces(modText::PlainText(txtKeywordDesc->document()));
     if (keyword.isEmpty() || description.isEmpty()) {
         MsgBox::Show(QStringLiteral("Please Select The Keyword From The Given List"),
                      MsgBox::Icon::Critical);
@@ -134,9 +129,14 @@ void frmMain::cmdUpdateKeyword_Click() {
     });
     table.close();
     if (!written) {
-        reportNotWritten(
-            QStringLiteral("The Changes To The Keyword \"%1\" Were Not Saved").arg(keyword),
-            written);
+        // Rows rewritten before the failure stay rewritten; say so rather than claim none were.
+        const QString what =
+            rewritten == 0
+                ? QStringLiteral("The Changes To The Keyword \"%1\" Were Not Saved").arg(keyword)
+                : QStringLiteral("The Changes To The Keyword \"%1\" Were Saved In %2 Row(s) Only")
+                      .arg(keyword)
+                      .arg(rewritten);
+        MsgBox::ShowNotSaved(what, written.reason());
         return;
     }
     if (rewritten == 0) {
@@ -154,7 +154,7 @@ void frmMain::cmdUpdateKeyword_Click() {
 
 void frmMain::cmdDeleteKeyword_Click() {
     if (modText::TrimSpaces(txtKeyword->text()).isEmpty() ||
-        modText::TrimSpaces(txtKeywordDesc->toPlainText()).isEmpty()) {
+        modText::TrimSpaces(modText::PlainText(txtKeywordDesc->document())).isEmpty()) {
         MsgBox::Show(QStringLiteral("Please Select The Keyword To Delete"), MsgBox::Icon::Critical);
         return;
     }
@@ -181,8 +181,8 @@ void frmMain::cmdDeleteKeyword_Click() {
         });
         if (!deleted) {
             table.close();
-            reportNotWritten(QStringLiteral("The Keyword \"%1\" Was Not Deleted").arg(picked),
-                             deleted);
+            MsgBox::ShowNotSaved(QStringLiteral("The Keyword \"%1\" Was Not Deleted").arg(picked),
+                                 deleted.reason());
             return;
         }
     }

@@ -11,9 +11,7 @@
 namespace journal {
 
 QString EditorText(const QTextEdit* editor) {
-    QString text = editor->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return text;
+    return modText::PlainText(editor->document());
 }
 
 std::optional<qlonglong> WholeNumber(const QVariant& value) {

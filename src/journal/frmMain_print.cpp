@@ -2,6 +2,7 @@
 
 #include "app/frmMain.h"
 #include "app/modText.h"
+#include "data/modDB.h"
 #include "journal/JournalText.h"
 
 #include <QComboBox>
@@ -31,14 +32,27 @@ void frmMain::printJournal(QPrinter& printer) {
     if (name.isEmpty() && modText::TrimSpaces(text).isEmpty())
         return;
 
-    const QDate date(cboYear->currentText().toInt(), cboMonth->currentIndex() + 1,
-                     cboDate->currentText().toInt());
-    // A stored date such as 31 February is printed as the lists show it.
-    const QString dateText =
-        date.isValid()
-            ? QLocale().toString(date, QLocale::LongFormat)
-            : QStringLiteral("%1 %2, %3")
-                  .arg(cboMonth->currentText(), cboDate->currentText(), cboYear->currentText());
+    // A saved entry prints its stored date: a year outside the year list leaves the list showing
+    // another entry's year. A new entry prints the date the lists show.
+    int year = cboYear->currentText().toInt();
+    int month = cboMonth->currentIndex() + 1;
+    int day = cboDate->currentText().toInt();
+    if (shownJournalId_ && modDB::rsDreams) {
+        modDB::Recordset& dreams = *modDB::rsDreams;
+        dreams.Filter(QStringLiteral("ID=") + QString::number(*shownJournalId_));
+        if (!dreams.EOF_()) {
+            year = int(journal::WholeNumber(dreams.Field(QStringLiteral("Year"))).value_or(year));
+            month =
+                int(journal::WholeNumber(dreams.Field(QStringLiteral("Month"))).value_or(month));
+            day = int(journal::WholeNumber(dreams.Field(QStringLiteral("Day"))).value_or(day));
+        }
+        dreams.Filter(QString());
+    }
+    const QDate date(year, month, day);
+    // A stored date such as 31 February is printed as it was stored.
+    const QString dateText = date.isValid()
+                                 ? QLocale().toString(date, QLocale::LongFormat)
+                                 : QStringLiteral("%1-%2-%3").arg(month).arg(day).arg(year);
 
     QTextDocument document;
     document.setDefaultFont(rtbJournalText->font());

@@ -30,20 +30,11 @@ void selectNode(QTreeWidget* tree, QTreeWidgetItem* node) {
 
 // Whether any stored entry is named `name`, ignoring case; stored names keep their own spaces.
 bool nameTaken(modDB::Recordset& dreams, const QString& name) {
-    const QString column = QStringLiteral("JournalName");
-    // The filter answers from an index; a name it cannot express falls back to a walk.
-    if (dreams.Filter(modDB::QueryText::EqualsFilter(column, name))) {
-        const bool taken = dreams.RecordCount() > 0;
-        dreams.Filter(QString());
-        return taken;
-    }
+    // The filter answers from an index instead of a walk over every entry.
+    dreams.Filter(modDB::QueryText::EqualsFilter(QStringLiteral("JournalName"), name));
+    const bool taken = dreams.RecordCount() > 0;
     dreams.Filter(QString());
-    for (dreams.MoveFirst(); !dreams.EOF_(); dreams.MoveNext()) {
-        const QVariant stored = dreams.Field(column);
-        if (stored.isValid() && !stored.isNull() && modDB::EqualNoCase(stored.toString(), name))
-            return true;
-    }
-    return false;
+    return taken;
 }
 
 modDB::Status noJournalStore() {
@@ -51,10 +42,6 @@ modDB::Status noJournalStore() {
 }
 
 } // namespace
-
-void frmMain::showWriteFailure(const QString& what, const QString& reason) {
-    MsgBox::Show(what + QLatin1Char('\n') + reason, MsgBox::Icon::Critical);
-}
 
 void frmMain::cmdSave_Click() {
     if (!ValidateJournal())
@@ -87,10 +74,11 @@ void frmMain::cmdSave_Click() {
             dreams->Filter(QString());
         }
         if (!updated) {
-            showWriteFailure(QStringLiteral("Journal Could Not Be Updated\n"
-                                            "The changed text was not stored; it is still in the "
-                                            "editor."),
-                             updated.reason());
+            MsgBox::ShowNotSaved(
+                QStringLiteral("Journal Could Not Be Updated\n"
+                               "The changed text was not stored; it is still in the "
+                               "editor."),
+                updated.reason());
             return;
         }
         MsgBox::Show(QStringLiteral("Journal Updated Successfully"), MsgBox::Icon::Information);
@@ -147,11 +135,12 @@ void frmMain::cmdSave_Click() {
     if (!added) {
         if (dreams && dreams->IsOpen())
             dreams->CancelUpdate();
-        showWriteFailure(QStringLiteral("Journal Could Not Be Saved\n"
-                                        "The entry \"%1\" was not stored; its name and text are "
-                                        "still in the editor.")
-                             .arg(modText::TrimSpaces(typedName)),
-                         added.reason());
+        MsgBox::ShowNotSaved(
+            QStringLiteral("Journal Could Not Be Saved\n"
+                           "The entry \"%1\" was not stored; its name and text are "
+                           "still in the editor.")
+                .arg(modText::TrimSpaces(typedName)),
+            added.reason());
         return;
     }
     dreams->Requery();
@@ -182,7 +171,7 @@ void frmMain::cmdDelete_Click() {
 
     if (MsgBox::Show(QStringLiteral("Are you sure you want to delete this journal entry ?"),
                      MsgBox::Icon::Question, MsgBox::Buttons::YesNo,
-                     MsgBox::Answer::Yes) != MsgBox::Answer::Yes)
+                     MsgBox::Answer::No) != MsgBox::Answer::Yes)
         return;
 
     const modDB::RecordsetPtr dreams = modDB::rsDreams;
@@ -202,10 +191,10 @@ void frmMain::cmdDelete_Click() {
         dreams->Requery();
     }
     if (!removed) {
-        showWriteFailure(QStringLiteral("Journal Could Not Be Deleted\n"
-                                        "The entry \"%1\" is still in the journal.")
-                             .arg(entryText),
-                         removed.reason());
+        MsgBox::ShowNotSaved(QStringLiteral("Journal Could Not Be Deleted\n"
+                                            "The entry \"%1\" is still in the journal.")
+                                 .arg(entryText),
+                             removed.reason());
         return;
     }
 

@@ -64,7 +64,11 @@ QString GetSetting(const QString& key) {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, settingsName());
     if (settings.status() != QSettings::NoError)
         return QString();
-    return settings.value(key).toString();
+    // A stored text with a comma reads back as a list; it is still the text that was stored.
+    const QVariant value = settings.value(key);
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1String(", "));
+    return value.toString();
 }
 
 bool SaveSetting(const QString& key, const QString& value) {

@@ -50,6 +50,12 @@ TEST_F(KeywordEdit, EditRewritesEveryRowWithTheKeyword) {
     EXPECT_EQ(rows(), "Apple=fruit DOG=loyal cat=c DOG=loyal Bat=b Ärger=ä Water=w");
     EXPECT_EQ(shown(), "=");
 
+    // The description is stored as typed: no-break spaces and line separators stay what they are.
+    const QString exact = QString::fromUtf8("pale\u00a0light\u2028second line");
+    type("Water", exact);
+    press(w->cmdUpdateKeyword, {Answer::OK});
+    EXPECT_TRUE(rows().contains("Water=" + exact));
+
     // A keyword that no row has: nothing changes, and the user is told so.
     type("Unicorn", "horn");
     EXPECT_TRUE(saysOnly(press(w->cmdUpdateKeyword, {Answer::OK}), "Not Found"));

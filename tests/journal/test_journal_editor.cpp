@@ -57,6 +57,7 @@ TEST_F(JournalEditor, PrintsTheShownEntryOnlyWhenConfirmed) {
     const QString name = QString::fromUtf8("Flying über Hills");
     const qlonglong id =
         Add(2008, 3, 14, name, "I rose above the chimneys.\nThen the sea opened below me.");
+    const qlonglong future = Add(2051, 6, 1, "Far ahead", "Later.");
     frmMain* w = StartMain();
     ASSERT_NE(w, nullptr);
     // Answers the print dialog with `confirm`; whatever is printed goes to the PDF file returned.
@@ -85,6 +86,12 @@ TEST_F(JournalEditor, PrintsTheShownEntryOnlyWhenConfirmed) {
          {name, QStringLiteral("I rose above the chimneys."),
           QStringLiteral("Then the sea opened below me."), QStringLiteral("2008")})
         EXPECT_TRUE(text.contains(part)) << text.toStdString();
+
+    // A year the year list does not hold is printed as stored, not as the list still shows it.
+    Click(w, EntryKey(future));
+    pdftotext.start("pdftotext", {"-enc", "UTF-8", print(true), "-"});
+    ASSERT_TRUE(pdftotext.waitForFinished(30000));
+    EXPECT_TRUE(QString::fromUtf8(pdftotext.readAllStandardOutput()).contains("2051"));
 
     // With no entry shown, confirming prints nothing.
     Click(w, "MyDreams");

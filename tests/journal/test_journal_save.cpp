@@ -122,6 +122,9 @@ TEST_F(JournalSave, DeleteReselectsTheMonthTheYearOrTheRoot) {
 
     EXPECT_EQ(remove(a, MsgBox::Answer::No), QStringList{asked});
     EXPECT_EQ(RowCount(), 4);
+    // Only Delete deletes: Qt's code for "." is the classic code of the Delete key.
+    QTest::keyClick(w->tvDreams, Qt::Key_Period);
+    EXPECT_EQ(Shown(), QStringList{});
     EXPECT_EQ(Editor(w).value(0), QStringLiteral("A"));
     EXPECT_EQ(remove(a, MsgBox::Answer::Yes),
               (QStringList{asked, "Critical: Journal Deleted Successfully"}));

@@ -89,6 +89,15 @@ TEST_F(Reminder, AValueThatIsNoDateCountsAsLongPast) {
     storeLastUpdate(QStringLiteral("sometime in spring"));
     EXPECT_TRUE(startAsks());
     EXPECT_EQ(lastUpdate(), QStringLiteral("2026-12-06"));
+
+    // Edited by hand, with a comma: still a value, still no date.
+    modMain::UnloadAllForms();
+    QFile conf(settingsFile());
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    conf.write("[General]\nLastUpdate=2020-01-01, x\n");
+    conf.close();
+    EXPECT_TRUE(startAsks());
+    EXPECT_EQ(lastUpdate(), QStringLiteral("2026-12-06"));
 }
 
 TEST_F(Reminder, AnUnreadableStoreCountsAsEmpty) {

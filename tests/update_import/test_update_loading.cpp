@@ -127,7 +127,6 @@ TEST_F(UpdateLoading, FromTheMainWindowAKeywordAddedSinceTheLastReadIsNewThenFou
     EXPECT_EQ(rows.size(), 6);
     EXPECT_EQ(rows.last(), "Owl=Night bird ; Wisdom");
     // One file at a time, and both of the program's extensions on offer.
-    EXPECT_FALSE(CommonDialog::Last().multipleFiles);
     EXPECT_EQ(CommonDialog::Last().nameFilters, "Oneirion Keywords Update (*.kwu *.udj)");
 }
 
