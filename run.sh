@@ -8,7 +8,10 @@ cd "$(dirname "$0")"
 prefix="${1:-${ONEIRION_PREFIX:-$HOME/.local/opt/oneirion}}"
 
 scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DONEIRION_BUILD_TESTS=OFF -DONEIRION_BUILD_BENCH=OFF
+# Tests and benchmarks stay configured (only the program is built), so the same tree serves
+# ./test.sh and the benchmark command afterwards.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DONEIRION_SANITIZE=OFF -DONEIRION_BUILD_TESTS=ON \
+  -DONEIRION_BUILD_BENCH=ON
 cmake --build build --target oneirion -j "$(nproc)"
 cmake --install build --prefix "$prefix"
 exec "$prefix/oneirion"

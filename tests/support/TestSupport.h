@@ -24,6 +24,15 @@ using Dictionary = std::vector<modDataFiles::Entry>;
 // A small dictionary that the start-up tests and many others share.
 Dictionary SampleDictionary();
 
+// The control named `name` (its objectName, the contract tests drive the windows by) below
+// `root`; a missing one fails the test and gives nullptr.
+template <typename T = QWidget>
+T* Find(const QObject* root, const QString& name) {
+    T* found = root ? root->findChild<T*>(name) : nullptr;
+    EXPECT_NE(found, nullptr) << "no control named " << name.toStdString();
+    return found;
+}
+
 // Creates Dreams.dll and Keywords.dll (holding `dictionary`) in `folder`.
 void CreateDataFiles(const QString& folder, const Dictionary& dictionary = SampleDictionary());
 
