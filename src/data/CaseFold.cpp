@@ -57,4 +57,16 @@ int CompareNoCase(QStringView a, QStringView b) {
     return 0;
 }
 
+QString TrimSpaces(const QString& text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    if (first == 0 && last == text.size())
+        return text;
+    return text.mid(first, last - first);
+}
+
 } // namespace modDB

@@ -15,4 +15,8 @@ inline bool EqualNoCase(QStringView a, QStringView b) {
     return CompareNoCase(a, b) == 0;
 }
 
+// Removes leading and trailing space characters only: tabs and line breaks are part of the text.
+// Keywords are compared and stored after this trim.
+QString TrimSpaces(const QString& text);
+
 } // namespace modDB

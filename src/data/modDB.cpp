@@ -36,23 +36,6 @@ QString dbqPath(const QString& connectionText) {
     return at < 0 ? QString() : connectionText.mid(at + 5);
 }
 
-// File names match without regard to letter case, as they do where the data files come from:
-// when the exact name is absent, take the one entry of the folder that differs only in case.
-QString resolveIgnoringCase(const QString& path) {
-    const QFileInfo exact(path);
-    if (exact.exists())
-        return path;
-    const QDir folder = exact.dir();
-    const QString wanted = exact.fileName();
-    const QStringList entries =
-        folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries) {
-        if (QString::compare(entry, wanted, Qt::CaseInsensitive) == 0)
-            return folder.filePath(entry);
-    }
-    return path;
-}
-
 QString sqliteReason(sqlite3* db, const QString& path) {
     return QStringLiteral("%1: %2").arg(path, QString::fromUtf8(sqlite3_errmsg(db)));
 }
@@ -95,6 +78,21 @@ void Connection::noteWriteResult(int resultCode) {
         handle_->noteWriteResult(resultCode, kBusyTimeoutMs);
 }
 
+QString ResolveIgnoringCase(const QString& path) {
+    const QFileInfo exact(path);
+    if (exact.exists())
+        return path;
+    const QDir folder = exact.dir();
+    const QString wanted = exact.fileName();
+    const QStringList entries =
+        folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        if (QString::compare(entry, wanted, Qt::CaseInsensitive) == 0)
+            return folder.filePath(entry);
+    }
+    return path;
+}
+
 QString ConnectionText(const QString& path) {
     return QLatin1String(kDriverText) + QLatin1String("UID=;PWD=") + QLatin1String(kPassword) +
            QLatin1String(";DBQ=") + path;
@@ -102,10 +100,14 @@ QString ConnectionText(const QString& path) {
 
 Status OpenConnection(ConnectionPtr& connection, QString& path, OpenMode mode) {
     path.remove(QLatin1Char('"'));
+    return OpenDatabaseFile(connection, dbqPath(ConnectionText(path)), mode);
+}
+
+Status OpenDatabaseFile(ConnectionPtr& connection, const QString& path, OpenMode mode) {
     connection.reset(new Connection);
     connection->connectionString_ = ConnectionText(path);
 
-    const QString file = resolveIgnoringCase(dbqPath(connection->connectionString_));
+    const QString file = ResolveIgnoringCase(path);
     connection->filePath_ = file;
     if (file.isEmpty())
         return Status::Fail(QStringLiteral("No database file was named."));

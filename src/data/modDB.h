@@ -76,7 +76,7 @@ public:
     void noteWriteResult(int resultCode);
 
 private:
-    friend Status OpenConnection(std::shared_ptr<Connection>&, QString&, OpenMode);
+    friend Status OpenDatabaseFile(std::shared_ptr<Connection>&, const QString&, OpenMode);
     Connection() = default;
 
     std::shared_ptr<detail::Handle> handle_;
@@ -198,6 +198,10 @@ private:
 
 using RecordsetPtr = std::shared_ptr<Recordset>;
 
+// File names match without regard to letter case, as they do where the data files come from:
+// when the exact name is absent, the one entry of its folder that differs only in case.
+QString ResolveIgnoringCase(const QString& path);
+
 // The connection text every database is opened with, update files included.
 QString ConnectionText(const QString& path);
 
@@ -205,6 +209,11 @@ QString ConnectionText(const QString& path);
 // exist: nothing is ever created here.
 Status OpenConnection(ConnectionPtr& connection, QString& path,
                       OpenMode mode = OpenMode::ReadWrite);
+
+// Opens the file at exactly `path`, quotes and all: for files whose path the program builds
+// itself, in a folder whose name may hold any character.
+Status OpenDatabaseFile(ConnectionPtr& connection, const QString& path,
+                        OpenMode mode = OpenMode::ReadWrite);
 
 // Runs `sql` on `connection` and gives a client-side copy of its rows, positioned on the first.
 Status OpenRecordset(RecordsetPtr& recordset, ConnectionPtr& connection, const QString& sql);

@@ -1,0 +1,49 @@
+#pragma once
+
+// Reading a dictionary update file: an SQLite 3 database with a real table tblKeywords that has
+// the columns Keyword and Description. Update files come from anywhere, so the file is checked
+// before SQLite sees it, read into memory, and read there with bounded size, rows and time; the
+// file itself is never written, locked or opened by SQLite. QtCore and SQLite only.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace UpdateFile {
+
+// One row of tblKeywords, as the import lists it.
+struct Row {
+    QString keyword;     // trimmed of spaces; empty for NULL
+    QString description; // as stored; empty for NULL
+    // False for a row that can only be skipped: its keyword or its description is NULL or
+    // empty after trimming, so it would add an empty keyword or empty a meaning.
+    bool importable = false;
+};
+
+struct Limits {
+    qint64 maxBytes = qint64(128) << 20;
+    int maxRows = 1000000;
+    int maxValueBytes = 16 << 20;
+    int maxMilliseconds = 5000;
+};
+
+struct [[nodiscard]] Contents {
+    // Sorted by keyword ignoring case; rows with equal keywords keep their order in the file.
+    std::vector<Row> rows;
+    // Why the file cannot be used, as a sentence; empty when it can.
+    QString error;
+
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Reads the update file at `path`. `ownFiles` are the program's data files: an update file that
+// is one of them, also through a link, is refused.
+[[nodiscard]] Contents Read(const QString& path, const QStringList& ownFiles,
+                            const Limits& limits = {});
+
+// Reads a database image held in memory, as Read() does once it has the file's bytes.
+[[nodiscard]] Contents ReadImage(QByteArray image, const Limits& limits = {});
+
+} // namespace UpdateFile
