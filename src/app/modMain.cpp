@@ -88,8 +88,9 @@ void Main() {
     if (commandLine != QString()) {
         auto* importWindow = new frmKeyUpdate;
         importWindow->FileName(commandLine);
-        importWindow->ProcessUpdateData();
-        importWindow->show();
+        // A file it refuses unloads the window, and with it the program.
+        if (importWindow->ProcessUpdateData())
+            importWindow->show();
         return;
     }
     auto* mainWindow = new frmMain;

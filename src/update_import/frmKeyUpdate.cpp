@@ -95,6 +95,12 @@ void frmKeyUpdate::reject() {
 }
 
 void frmKeyUpdate::closeEvent(QCloseEvent* event) {
+    if (importing_) {
+        // Closing mid-import cancels it; the window goes once the merge has been rolled back.
+        cancelRequested_ = true;
+        event->ignore();
+        return;
+    }
     if (!unloaded_) {
         unloaded_ = true;
         Form_Unload();
@@ -106,8 +112,7 @@ void frmKeyUpdate::closeEvent(QCloseEvent* event) {
 }
 
 void frmKeyUpdate::Form_Unload() {
-    updateRecordset_.reset();
-    updateConnection_.reset();
+    updateRows_.clear();
 }
 
 void frmKeyUpdate::cmdCancel_Click() {

@@ -3,12 +3,13 @@
 // The import window: the keywords of one update file, each with a check box, the policy for
 // keywords the dictionary already holds, and the import itself.
 
-#include "data/modDB.h"
+#include "data/KeywordStore.h"
+#include "data/UpdateFile.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
 
 #include <map>
+#include <vector>
 
 class QGroupBox;
 class QLabel;
@@ -26,7 +27,9 @@ public:
 
     // The update file's path, as given (quotes and all).
     void FileName(const QString& path);
-    // Opens the file and fills the window; always true, also for a file it cannot use.
+    // Reads the file and fills the window. A file that cannot be used, or a dictionary that
+    // cannot be read, is refused with a message naming it and why: the window then unloads
+    // without having been shown, and the result is false.
     bool ProcessUpdateData();
 
     void cmdCancel_Click();
@@ -55,14 +58,19 @@ private:
     void LoadUpdateList();
     void MarkNewKeywords();
     void ImportKeywords();
-    // Merges one checked keyword into the dictionary under the chosen policy.
-    modDB::Status mergeKeyword(const QString& keyword, const QString& description);
-    // Lets the progress display catch up now and then during a long import.
-    void repaintProgress();
+    // Shows why nothing can be imported, then unloads the window; gives false.
+    bool refuse(const QString& what, const QString& why);
+    // While an import runs only Cancel (and closing, which cancels) takes input.
+    void setImporting(bool importing);
+    void advanceProgressTo(int value);
+    KeywordStore::Policy policy() const;
 
     QString fileName_;
-    modDB::ConnectionPtr updateConnection_;
-    modDB::RecordsetPtr updateRecordset_;
+    // The update file's rows, read when the window was loaded.
+    std::vector<UpdateFile::Row> updateRows_;
+    // The dictionary's keywords as the window was loaded, for the new-keyword marks.
+    KeywordStore::KeywordSet dictionary_;
     bool unloaded_ = false;
-    QElapsedTimer sinceProgressPaint_;
+    bool importing_ = false;
+    bool cancelRequested_ = false;
 };

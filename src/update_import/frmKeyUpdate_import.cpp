@@ -1,13 +1,18 @@
 // Loading an update file into the import window and merging its keywords.
 
 #include "app/MsgBox.h"
-#include "data/QueryText.h"
+#include "app/modMain.h"
+#include "data/modDB.h"
 #include "update_import/frmKeyUpdate.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
 
@@ -15,38 +20,51 @@
 
 namespace {
 
-const QString kKeyword = QStringLiteral("Keyword");
-const QString kDescription = QStringLiteral("Description");
-
 const int kKeywordColumn = 0;
 const int kDescriptionColumn = 1;
 const int kMarkerColumn = 2;
 
-// How often the progress display is brought up to date while an import runs.
-const qint64 kProgressPaintMs = 50;
+// How long an import may go without letting the window answer input and repaint.
+const qint64 kAnswerEveryMs = 25;
 
-// An update file is only usable when its table has both columns; any others are ignored.
-bool hasKeywordColumns(const modDB::Recordset& recordset) {
-    const QStringList names = recordset.FieldNames();
-    auto has = [&names](const QString& wanted) {
-        return std::any_of(names.begin(), names.end(), [&wanted](const QString& name) {
-            return name.compare(wanted, Qt::CaseInsensitive) == 0;
-        });
-    };
-    return has(kKeyword) && has(kDescription);
+QString dataFile(const char* name) {
+    return modDB::ResolveIgnoringCase(modMain::AppPath() + QLatin1Char('/') + QLatin1String(name));
+}
+
+QString dictionaryFile() {
+    return dataFile("keywords.dll");
+}
+
+// Rows that would add an empty keyword or empty a meaning cannot be checked at all.
+bool importable(const QTreeWidgetItem* item) {
+    return item->flags().testFlag(Qt::ItemIsUserCheckable);
+}
+
+bool checkedForImport(const QTreeWidgetItem* item) {
+    return importable(item) && item->checkState(kKeywordColumn) == Qt::Checked;
 }
 
 } // namespace
 
 bool frmKeyUpdate::ProcessUpdateData() {
-    // The update file is only ever read: its bytes must stay as the user received them.
-    modDB::OpenConnection(updateConnection_, fileName_, modDB::OpenMode::ReadOnly);
-    modDB::OpenRecordset(updateRecordset_, updateConnection_,
-                         QStringLiteral("SELECT * FROM tblKeywords ORDER BY Keyword"));
-    if (updateRecordset_->IsOpen() && !hasKeywordColumns(*updateRecordset_))
-        updateRecordset_->Close();
+    // Quotes around a path from the command line are not part of the name.
+    QString path = fileName_;
+    path.remove(QLatin1Char('"'));
+    path = modDB::ResolveIgnoringCase(path);
+    UpdateFile::Contents update =
+        UpdateFile::Read(path, {dataFile("dreams.dll"), dictionaryFile()});
+    if (!update.ok())
+        return refuse(tr("\"%1\" cannot be used to update the dream dictionary.")
+                          .arg(QDir::toNativeSeparators(path)),
+                      update.error);
+    // The marks come from the dictionary as it is now, with every change made since start-up.
+    dictionary_ = KeywordStore::ReadKeywords(dictionaryFile());
+    if (!dictionary_.ok())
+        return refuse(tr("The dream dictionary cannot be read, so nothing can be imported."),
+                      dictionary_.error);
+    updateRows_ = std::move(update.rows);
 
-    const long count = updateRecordset_->RecordCount();
+    const long count = long(updateRows_.size());
     if (count != 0) {
         lblInfo->setText(QString::number(count) + QStringLiteral(" updates(s) found"));
         ProgressBar1->setMinimum(0);
@@ -56,9 +74,13 @@ bool frmKeyUpdate::ProcessUpdateData() {
     return true;
 }
 
-void frmKeyUpdate::LoadUpdateList() {
-    updateRecordset_->MoveFirst();
+bool frmKeyUpdate::refuse(const QString& what, const QString& why) {
+    MsgBox::Show(what + QLatin1Char('\n') + why, MsgBox::Icon::Critical);
+    close();
+    return false;
+}
 
+void frmKeyUpdate::LoadUpdateList() {
     // The description column takes the rest of the list's width, and a little more.
     if (!ListView1->isVisible() && layout() != nullptr)
         layout()->activate();
@@ -67,151 +89,146 @@ void frmKeyUpdate::LoadUpdateList() {
 
     ListView1->clear();
     QList<QTreeWidgetItem*> items;
-    items.reserve(int(updateRecordset_->RecordCount()));
-    while (!updateRecordset_->EOF_()) {
+    items.reserve(int(updateRows_.size()));
+    for (const UpdateFile::Row& row : updateRows_) {
         auto* item = new QTreeWidgetItem;
-        item->setText(kKeywordColumn, updateRecordset_->Field(kKeyword).toString());
+        item->setText(kKeywordColumn, row.keyword);
         // A missing description lists as empty, so the marker is always the third text.
-        item->setText(kDescriptionColumn, updateRecordset_->Field(kDescription).toString());
+        item->setText(kDescriptionColumn, row.description);
         item->setCheckState(kKeywordColumn, Qt::Unchecked);
+        if (!row.importable) {
+            item->setFlags(item->flags() & ~(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled));
+            item->setToolTip(kKeywordColumn,
+                             row.keyword.isEmpty()
+                                 ? tr("Skipped: this row has no keyword.")
+                                 : tr("Skipped: this row has no meaning to import."));
+        }
         items.append(item);
-        updateRecordset_->MoveNext();
     }
     // One insertion for the whole list keeps a large update file quick to show.
     ListView1->addTopLevelItems(items);
 }
 
 void frmKeyUpdate::MarkNewKeywords() {
-    modDB::Recordset* dictionary = modDB::rsKeywords.get();
-    const int n = ListView1->topLevelItemCount();
-    for (int i = 0; i < n; ++i) {
-        if (dictionary == nullptr || dictionary->RecordCount() == 0)
-            continue;
-        QTreeWidgetItem* item = ListView1->topLevelItem(i);
-        dictionary->MoveFirst();
-        dictionary->Filter(modDB::QueryText::EqualsFilter(kKeyword, item->text(kKeywordColumn)));
-        if (dictionary->RecordCount() >= 1) {
-            item->setCheckState(kKeywordColumn, Qt::Unchecked);
-            item->setText(kMarkerColumn, QStringLiteral("1"));
-        } else {
-            item->setCheckState(kKeywordColumn, Qt::Checked);
-            item->setText(kMarkerColumn, QStringLiteral("0"));
-        }
-        dictionary->Filter(QString());
+    if (dictionary_.folded.isEmpty())
+        return; // nothing to tell new from known: the user checks by hand
+    QList<QTreeWidgetItem*> items = ListView1->invisibleRootItem()->takeChildren();
+    for (QTreeWidgetItem* item : items) {
+        const bool known = dictionary_.contains(item->text(kKeywordColumn));
+        item->setText(kMarkerColumn, known ? QStringLiteral("1") : QStringLiteral("0"));
+        item->setCheckState(kKeywordColumn,
+                            !known && importable(item) ? Qt::Checked : Qt::Unchecked);
     }
-    // New keywords first; the sort is stable, so each group keeps its keyword order.
-    ListView1->sortItems(kMarkerColumn, Qt::AscendingOrder);
+    // New keywords ("0") first, each group in keyword order: the sort by marker, done by
+    // putting the items back in that order.
+    std::stable_partition(items.begin(), items.end(), [](const QTreeWidgetItem* item) {
+        return item->text(kMarkerColumn) == QLatin1String("0");
+    });
+    ListView1->addTopLevelItems(items);
 }
 
 void frmKeyUpdate::cmdImport_Click() {
+    if (importing_)
+        return;
     const int n = ListView1->topLevelItemCount();
     int i = 0;
-    while (i < n && ListView1->topLevelItem(i)->checkState(kKeywordColumn) != Qt::Checked)
+    while (i < n && !checkedForImport(ListView1->topLevelItem(i)))
         ++i;
     if (i >= n) {
-        MsgBox::Show(QStringLiteral("Dream Meanings Updated Successfully."),
+        MsgBox::Show(tr("No keyword was checked, so nothing was imported."),
                      MsgBox::Icon::Information);
         return;
     }
-    ProgressBar1->setMaximum(int(updateRecordset_ ? updateRecordset_->RecordCount() : 0));
+    ProgressBar1->setMaximum(int(updateRows_.size()));
     ImportKeywords();
 }
 
 void frmKeyUpdate::ImportKeywords() {
-    const qint32 n = ListView1->topLevelItemCount();
-    qint32 imported = 0;
-    qint32 failed = 0;
-    QString firstFailure;
-
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    sinceProgressPaint_.start();
-    for (qint32 i = 0; i < n; ++i) {
-        ProgressBar1->setValue(ProgressBar1->value() + 1);
+    const int n = ListView1->topLevelItemCount();
+    std::vector<KeywordStore::Item> items;
+    std::vector<int> positions; // where each item stands in the list
+    for (int i = 0; i < n; ++i) {
         const QTreeWidgetItem* item = ListView1->topLevelItem(i);
-        if (item->checkState(kKeywordColumn) != Qt::Checked) {
-            repaintProgress();
+        if (!checkedForImport(item))
             continue;
-        }
-        ++imported;
-        lblProgressbar->setText(QString::number(imported) +
-                                QStringLiteral(" keyword(s)s imported"));
-        const modDB::Status merged =
-            mergeKeyword(item->text(kKeywordColumn), item->text(kDescriptionColumn));
-        if (!merged.ok()) {
-            // Go on with the next keyword; rows already written stay.
-            ++failed;
-            if (firstFailure.isEmpty())
-                firstFailure = merged.reason();
-        }
-        repaintProgress();
+        items.push_back({item->text(kKeywordColumn), item->text(kDescriptionColumn)});
+        positions.push_back(i);
     }
+    const auto skipped = std::count_if(updateRows_.begin(), updateRows_.end(),
+                                       [](const UpdateFile::Row& row) { return !row.importable; });
 
-    // Leave the shared recordset showing the whole dictionary, as its other readers expect.
-    if (modDB::rsKeywords) {
-        modDB::rsKeywords->Filter(QString());
-        modDB::rsKeywords->Requery();
-    }
-    QApplication::restoreOverrideCursor();
+    setImporting(true);
+    QElapsedTimer sinceAnswered;
+    sinceAnswered.start();
+    const KeywordStore::MergeResult merged =
+        KeywordStore::Merge(dictionaryFile(), items, policy(), [&](int done) {
+            // The bar steps through every list item, the unchecked ones too.
+            advanceProgressTo(positions[size_t(done - 1)] + 1);
+            // The count is only seen when the window repaints: set it then, and at the end.
+            if (sinceAnswered.elapsed() >= kAnswerEveryMs || done == int(items.size())) {
+                lblProgressbar->setText(QString::number(done) +
+                                        QStringLiteral(" keyword(s)s imported"));
+                QCoreApplication::processEvents();
+                sinceAnswered.restart();
+            }
+            return !cancelRequested_;
+        });
+    setImporting(false);
 
-    if (failed == 0) {
-        MsgBox::Show(QStringLiteral("Dream Meanings Updated Successfully."),
-                     MsgBox::Icon::Information);
-    } else {
-        QString text = QStringLiteral("%1 of %2 checked keyword(s) could not be imported into the "
-                                      "dream dictionary.")
-                           .arg(failed)
-                           .arg(imported);
-        if (!firstFailure.isEmpty())
-            text += QLatin1Char('\n') + firstFailure;
-        MsgBox::Show(text, MsgBox::Icon::Critical);
+    switch (merged.outcome) {
+    case KeywordStore::Outcome::Cancelled:
+        close();
+        return;
+    case KeywordStore::Outcome::Failed:
+        // Nothing was written: the window stays, with the user's choices, for another try.
+        ProgressBar1->setValue(0);
+        lblProgressbar->clear();
+        MsgBox::Show(tr("Nothing was imported: the dream dictionary could not be updated.") +
+                         QLatin1Char('\n') + merged.error,
+                     MsgBox::Icon::Critical);
+        return;
+    case KeywordStore::Outcome::Committed:
+        break;
     }
+    advanceProgressTo(n);
+
+    // The shared recordset is not re-read here: its one reader, the analysis, re-reads it
+    // before each use, and a start on an update file never analyses at all.
+    QString text = QStringLiteral("Dream Meanings Updated Successfully.");
+    if (merged.refused > 0)
+        text = QStringLiteral("%1 of %2 checked keyword(s) could not be imported into the dream "
+                              "dictionary.\n%3")
+                   .arg(merged.refused)
+                   .arg(items.size())
+                   .arg(merged.firstRefusal);
+    if (skipped > 0)
+        text += QLatin1Char('\n') +
+                tr("%1 row(s) without a keyword or a meaning were skipped.").arg(skipped);
+    MsgBox::Show(text, merged.refused > 0 ? MsgBox::Icon::Critical : MsgBox::Icon::Information);
     close();
 }
 
-modDB::Status frmKeyUpdate::mergeKeyword(const QString& keyword, const QString& description) {
-    modDB::Recordset* dictionary = modDB::rsKeywords.get();
-    if (dictionary == nullptr)
-        return modDB::Status::Fail(QStringLiteral("The dream dictionary is not open."));
-
-    // Re-read first, so keywords added earlier in this run, or on the dictionary panel, are found.
-    dictionary->Filter(QString());
-    modDB::Status status = dictionary->Requery();
-    if (!status.ok())
-        return status;
-    status = dictionary->Filter(modDB::QueryText::EqualsFilter(kKeyword, keyword));
-    if (!status.ok())
-        return status;
-
-    if (dictionary->RecordCount() >= 1) {
-        // The first row found is the only one touched; its own spelling of the keyword stays.
-        QString merged;
-        if (optOption[0]->isChecked())
-            merged = description;
-        else if (optOption[2]->isChecked())
-            merged =
-                dictionary->Field(kDescription).toString() + QStringLiteral(" ; ") + description;
-        else
-            return modDB::Status::Ok();
-        status = dictionary->SetField(kDescription, merged);
-    } else {
-        status = dictionary->AddNew();
-        if (status.ok())
-            status = dictionary->SetField(kKeyword, keyword);
-        if (status.ok())
-            status = dictionary->SetField(kDescription, description);
-    }
-    if (status.ok())
-        status = dictionary->Update();
-    if (!status.ok())
-        dictionary->CancelUpdate();
-    return status;
+void frmKeyUpdate::setImporting(bool importing) {
+    importing_ = importing;
+    cancelRequested_ = false;
+    ListView1->setEnabled(!importing);
+    Frame1->setEnabled(!importing);
+    cmdImport->setEnabled(!importing);
+    if (importing)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
-void frmKeyUpdate::repaintProgress() {
-    if (sinceProgressPaint_.elapsed() < kProgressPaintMs || !isVisible())
-        return;
-    // Paint at once, without running the event loop: no input may reach the window mid-import.
-    ProgressBar1->repaint();
-    lblProgressbar->repaint();
-    sinceProgressPaint_.restart();
+void frmKeyUpdate::advanceProgressTo(int value) {
+    while (ProgressBar1->value() < value)
+        ProgressBar1->setValue(ProgressBar1->value() + 1);
+}
+
+KeywordStore::Policy frmKeyUpdate::policy() const {
+    if (optOption.at(0)->isChecked())
+        return KeywordStore::Policy::Overwrite;
+    if (optOption.at(2)->isChecked())
+        return KeywordStore::Policy::Append;
+    return KeywordStore::Policy::KeepExisting;
 }

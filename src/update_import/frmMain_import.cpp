@@ -11,7 +11,9 @@ void frmMain::mnuImport_Click() {
 
     auto* importWindow = new frmKeyUpdate(this);
     importWindow->FileName(cdlg.FileName);
-    importWindow->ProcessUpdateData();
+    // A file it refuses unloads the window again; the main window stays as it was.
+    if (!importWindow->ProcessUpdateData())
+        return;
     // Modal: the main window takes no input until the import window has gone. It deletes
     // itself when closed.
     importWindow->exec();

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "app/frmMain.h"
 #include "app/modMain.h"
+#include "data/modDB.h"
 #include "shell/modRegistry.h"
 #include "update_import/frmKeyUpdate.h"
 
@@ -38,23 +39,25 @@ TEST_F(Startup, WithoutACommandLineOnlyTheMainWindowLoads) {
     EXPECT_TRUE(testsupport::TakeMessageTexts().isEmpty());
 }
 
+// A command line that names no usable file still takes the import path: the refusal names the
+// file, and the program ends without ever showing the main window.
 TEST_F(Startup, AnyCommandLineTakesTheImportPathAndNeverShowsTheMainWindow) {
     for (const QString& commandLine :
          {QStringLiteral("\"") + folder.path() + QStringLiteral("/nothing here.udj\""),
           QStringLiteral("not a file at all")}) {
         modMain::testing::SetCommandLine(commandLine);
+        MsgBox::SetNextAnswer(MsgBox::Answer::OK);
         EXPECT_EQ(StartMain(), nullptr);
-        ASSERT_EQ(loaded<frmKeyUpdate>(), 1) << commandLine.toStdString();
-        EXPECT_EQ(loaded<frmMain>(), 0);
-        auto* importWindow = qobject_cast<frmKeyUpdate*>(modMain::LoadedForms().first());
-        EXPECT_TRUE(importWindow->isVisible());
-        EXPECT_FALSE(importWindow->isModal());
-        modMain::UnloadAllForms();
+        const QList<MsgBox::Shown> shown = MsgBox::TakeShown();
+        ASSERT_EQ(shown.size(), 1) << commandLine.toStdString();
+        EXPECT_EQ(shown[0].icon, MsgBox::Icon::Critical);
+        EXPECT_TRUE(shown[0].text.startsWith("\"" + QString(commandLine).remove('"') + "\""))
+            << shown[0].text.toStdString();
         testsupport::ProcessEvents();
         EXPECT_TRUE(modMain::LoadedForms().isEmpty());
+        EXPECT_EQ(loaded<frmMain>(), 0);
     }
     EXPECT_EQ(closingPages(), 0) << "a start on an update file opens no page";
-    EXPECT_TRUE(testsupport::TakeMessageTexts().isEmpty());
 }
 
 TEST_F(Startup, AMissingDictionaryLeavesTheListEmptyThenEndsTheProgram) {

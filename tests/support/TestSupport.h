@@ -17,6 +17,11 @@
 
 class frmMain;
 
+// Failures print texts as text, not as lists of code units.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace testsupport {
 
 using Dictionary = std::vector<modDataFiles::Entry>;

@@ -5,6 +5,7 @@
 
 #include "TestSupport.h"
 #include "app/modMain.h"
+#include "data/modDB.h"
 #include "update_import/frmKeyUpdate.h"
 
 #include <QFile>
@@ -54,23 +55,39 @@ inline frmKeyUpdate* ImportWindow() {
     return nullptr;
 }
 
-// Each listed item as "keyword|description|marker|+" (checked) or "...|-", joined by "; ".
+inline QTreeWidget* List(const frmKeyUpdate* window) {
+    return testsupport::Find<QTreeWidget>(window, "ListView1");
+}
+
+// Each listed item as "keyword|description|marker|+" (checked) or "...|-", with " (off)" when it
+// cannot be checked, joined by "; ".
 inline std::string Listed(const frmKeyUpdate* window) {
+    const QTreeWidget* list = List(window);
     QStringList items;
-    for (int i = 0; i < window->ListView1->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = window->ListView1->topLevelItem(i);
+    for (int i = 0; list != nullptr && i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
         items << QStringList{item->text(0), item->text(1), item->text(2),
                              item->checkState(0) == Qt::Checked ? "+" : "-"}
-                     .join('|');
+                         .join('|') +
+                     (item->flags().testFlag(Qt::ItemIsUserCheckable) ? "" : " (off)");
     }
     return items.join("; ").toStdString();
 }
 
 inline void SetChecked(frmKeyUpdate* window, const QString& keyword, bool checked = true) {
-    const auto found = window->ListView1->findItems(keyword, Qt::MatchFixedString, 0);
+    const auto found = List(window)->findItems(keyword, Qt::MatchFixedString, 0);
     ASSERT_FALSE(found.isEmpty()) << keyword.toStdString();
     for (QTreeWidgetItem* item : found)
         item->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+}
+
+// The whole database as the stock sqlite3 tool dumps it: equal dumps, equal content.
+inline QByteArray Dump(const QString& file) {
+    QProcess tool;
+    tool.start("sqlite3", {"-readonly", file, ".dump"});
+    EXPECT_TRUE(tool.waitForFinished(30000)) << "the sqlite3 tool is missing";
+    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    return tool.readAllStandardOutput();
 }
 
 // The dictionary's rows as "Keyword=Description", in the order they were written.

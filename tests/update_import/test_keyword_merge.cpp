@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QThread>
+#include <QTimer>
 
 #include <csignal>
 
@@ -38,16 +39,18 @@ protected:
 
     // Checks `check` besides the new keywords, picks the policy (-1 for none), imports, and
     // gives the one message shown, marked "! " when critical. The window lives until the next Open.
-    std::string Import(frmKeyUpdate* window, int policy, const QStringList& check = {}) {
+    std::string Import(frmKeyUpdate* window, int policy, const QStringList& check = {},
+                       bool closes = true) {
         if (window == nullptr)
             return "no import window";
         for (const QString& keyword : check)
             importtest::SetChecked(window, keyword);
         if (policy >= 0)
-            window->optOption[policy]->click();
+            testsupport::Find<QRadioButton>(window, QStringLiteral("optOption_%1").arg(policy))
+                ->click();
         MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-        window->cmdImport->click();
-        EXPECT_EQ(importtest::ImportWindow(), nullptr) << "the import must close the window";
+        testsupport::Find<QPushButton>(window, "cmdImport")->click();
+        EXPECT_EQ(importtest::ImportWindow() == nullptr, closes) << "closed or not";
         EXPECT_EQ(testsupport::FileBytes(update), updateBytes) << "the update file was written";
         const QList<MsgBox::Shown> shown = MsgBox::TakeShown();
         if (shown.size() != 1)
@@ -83,9 +86,6 @@ TEST_F(KeywordMerge, EachPolicyDecidesWhatBecomesOfAnExistingMeaning) {
               kSuccess);
     EXPECT_EQ(Dictionary(), "Snake=Danger ; Healing ; Healing; Cat=Independence ; Agility; "
                             "O'Brien=Luck; Brien=Plain; Heron=Patience ; Stillness");
-    // The shared recordset shows the whole dictionary again, so an analysis finds Heron at once.
-    EXPECT_EQ(modDB::rsKeywords->Filter(), QString());
-    EXPECT_EQ(modDB::rsKeywords->RecordCount(), 5);
 }
 
 TEST_F(KeywordMerge, OnlyCheckedItemsAreWrittenWhileTheBarCountsEveryItem) {
@@ -121,17 +121,54 @@ TEST_F(KeywordMerge, AQuoteInAKeywordFindsAndChangesExactlyThatKeyword) {
                             "'=A lone quote; Brien' OR 'a'='a=Injected; O'Brian=Other");
 }
 
-// A dictionary that cannot be written must never end in the success message.
-TEST_F(KeywordMerge, FailedWritesAreCountedInACriticalMessageAndTheOtherRowsStay) {
+// Rows that would add an empty keyword or empty a meaning cannot be checked, and the closing
+// message counts them. Keywords are trimmed before they are compared and stored, so " Cat " is
+// the dictionary's Cat. Nothing checked, nothing is imported, and the window stays.
+TEST_F(KeywordMerge, UntrimmedEmptyAndNullRowsAreTrimmedOrSkippedAndCounted) {
+    importtest::WriteUpdateFile(update, {{" Cat ", "Grace"},
+                                         {"  Owl  ", "Wisdom"},
+                                         {"   ", "Blank keyword"},
+                                         {"Lark", QVariant()},
+                                         {"Snake", ""},
+                                         {"Brien", "   "}});
+    testsupport::Exec(update, "INSERT INTO tblKeywords VALUES (NULL, 'No keyword')");
+    updateBytes = testsupport::FileBytes(update);
+    frmKeyUpdate* window = StartWithCommandLine(update);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(importtest::Listed(window),
+              "|Blank keyword|0|- (off); |No keyword|0|- (off); Lark||0|- (off); "
+              "Owl|Wisdom|0|+; Brien|   |1|- (off); Cat|Grace|1|-; Snake||1|- (off)");
+
+    importtest::SetChecked(window, "Owl", false);
+    importtest::SetChecked(window, "Lark"); // a row that cannot be checked does not count
+    EXPECT_EQ(Import(window, 0, {}, false), "No keyword was checked, so nothing was imported.");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(Dictionary(), kInitial);
+
+    EXPECT_EQ(Import(window, 0, {"Cat", "Owl"}),
+              "Dream Meanings Updated Successfully.\n"
+              "5 row(s) without a keyword or a meaning were skipped.");
+    EXPECT_EQ(Dictionary(), "Snake=Danger; Cat=Grace; O'Brien=Luck; Brien=Plain; Owl=Wisdom");
+}
+
+// A dictionary that cannot be written must never end in the success message: nothing is
+// written, and the window stays with the user's choices. A single row the dictionary refuses
+// is skipped alone, and the rest is committed.
+TEST_F(KeywordMerge, AFailedWriteChangesNothingAndARefusedRowIsSkippedAlone) {
     const QByteArray before = testsupport::FileBytes(KeywordsFile());
     for (const auto fault : {modDB::SimulatedFault::ReadOnly, modDB::SimulatedFault::DiskFull}) {
         modDB::SimulateFault(KeywordsFile(), fault);
-        const std::string text = Import(
-            Open({{"Owl", "Wisdom"}, {"Heron", "Patience"}, {"Snake", "Healing"}}), 0, {"Snake"});
-        EXPECT_EQ(text.find("! 3 of 3 checked keyword(s) could not be imported into the dream "
-                            "dictionary."),
+        frmKeyUpdate* window =
+            Open({{"Owl", "Wisdom"}, {"Heron", "Patience"}, {"Snake", "Healing"}});
+        const std::string text = Import(window, 0, {"Snake"}, false);
+        EXPECT_EQ(text.find("! Nothing was imported: the dream dictionary could not be updated.\n" +
+                            KeywordsFile().toStdString() + ": "),
                   0u)
             << text;
+        EXPECT_EQ(importtest::Listed(window),
+                  "Heron|Patience|0|+; Owl|Wisdom|0|+; Snake|Healing|1|+");
+        EXPECT_EQ(testsupport::Find<QProgressBar>(window, "ProgressBar1")->value(), 0);
+        testsupport::Find<QPushButton>(window, "cmdCancel")->click();
         modDB::rsKeywords.reset();
         modDB::cnKeywords.reset();
         modDB::SimulateFault(QString(), modDB::SimulatedFault::None);
@@ -139,58 +176,87 @@ TEST_F(KeywordMerge, FailedWritesAreCountedInACriticalMessageAndTheOtherRowsStay
         EXPECT_TRUE(fault != modDB::SimulatedFault::ReadOnly ||
                     testsupport::FileBytes(KeywordsFile()) == before);
     }
-    // The dictionary itself refuses one keyword; the rows before and after it are written.
     testsupport::Exec(KeywordsFile(),
                       "CREATE TRIGGER refuse BEFORE INSERT ON tblKeywords WHEN NEW.Keyword = "
                       "'Moth' BEGIN SELECT RAISE(ABORT, 'refused'); END");
     const std::string text =
         Import(Open({{"Lamp", "Guidance"}, {"Moth", "Attraction"}, {"Nest", "Home"}}), -1);
-    EXPECT_EQ(text.find("! 1 of 3 checked keyword(s)"), 0u) << text;
-    EXPECT_NE(text.find("refused"), std::string::npos) << text;
+    EXPECT_EQ(text, "! 1 of 3 checked keyword(s) could not be imported into the dream "
+                    "dictionary.\nMoth: refused");
     EXPECT_EQ(Dictionary(), kInitial + "; Lamp=Guidance; Nest=Home");
 }
 
-// Each merged row is written on its own, so an import killed midway leaves the dictionary
-// intact, holding exactly the keywords handled before the kill.
-TEST_F(KeywordMerge, AKilledImportLeavesAnIntactDictionaryWithTheKeywordsBeforeTheKill) {
-    const int kNew = 2000;
-    const QStringList original = importtest::DictionaryRows(KeywordsFile());
-    // New keywords come first and are merged in keyword order; the existing ones (unchecked)
-    // follow them and must stay as they were.
+// Cancel while the import runs: the window answers it at once, the bar shows all along, and
+// the dictionary is left as it was.
+TEST_F(KeywordMerge, CancelDuringTheImportRollsItAllBack) {
     UpdateRows rows;
-    QStringList expected = original;
-    for (int i = 0; i < kNew; ++i) {
-        const QString keyword = QStringLiteral("Dream%1").arg(i, 4, 10, QLatin1Char('0'));
-        rows.push_back({keyword, QStringLiteral("Meaning number %1").arg(i)});
-        expected << keyword + QStringLiteral("=Meaning number %1").arg(i);
-    }
-    for (const QString& known : original)
+    for (int i = 0; i < 400; ++i)
+        rows.push_back({QStringLiteral("Dream%1").arg(i, 3, 10, QLatin1Char('0')), "Meaning"});
+    frmKeyUpdate* window = Open(rows);
+    ASSERT_NE(window, nullptr);
+    auto* bar = testsupport::Find<QProgressBar>(window, "ProgressBar1");
+    auto* cancel = testsupport::Find<QPushButton>(window, "cmdCancel");
+    int hidden = 0, last = 0;
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+        QThread::usleep(2000); // a slow disk
+        hidden += bar->isVisible() ? 0 : 1;
+        last = value;
+        // A click queued like a user's: only a window that answers input mid-import sees it.
+        if (value == 50)
+            QTimer::singleShot(0, cancel, &QPushButton::click);
+    });
+    testsupport::Find<QPushButton>(window, "cmdImport")->click();
+    testsupport::ProcessEvents();
+    EXPECT_EQ(importtest::ImportWindow(), nullptr);
+    EXPECT_EQ(hidden, 0);
+    EXPECT_GT(last, 50);
+    EXPECT_LT(last, 400) << "the import ran to its end";
+    EXPECT_TRUE(testsupport::TakeMessageTexts().isEmpty());
+    EXPECT_EQ(Dictionary(), kInitial);
+    EXPECT_EQ(testsupport::FileBytes(update), updateBytes);
+}
+
+// One import is one transaction: a process killed midway leaves the dictionary exactly as it was,
+// and running the same import again appends each meaning once.
+TEST_F(KeywordMerge, AKilledImportLeavesTheDictionaryExactlyAsItWas) {
+    const int kNew = 2000;
+    UpdateRows rows;
+    // Meanings long enough that the run writes to the file before it commits.
+    const QString meaning = QString(8000, QLatin1Char('m'));
+    for (int i = 0; i < kNew; ++i)
+        rows.push_back({QStringLiteral("Dream%1").arg(i, 4, 10, QLatin1Char('0')), meaning});
+    for (const QString& known : importtest::DictionaryRows(KeywordsFile()))
         rows.push_back({known.section('=', 0, 0).toUpper(), "Changed"});
     importtest::WriteUpdateFile(update, rows, Maker::Program);
     updateBytes = testsupport::FileBytes(update);
+    const QByteArray before = importtest::Dump(KeywordsFile());
 
     QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(IMPORT_KILL_CHILD, {folder.path(), update});
-    ASSERT_TRUE(child.waitForReadyRead(30000)) << "the child never started its import";
-    // Kill it once about half of the new keywords are in.
-    QElapsedTimer waited;
-    waited.start();
-    while (importtest::DictionaryRows(KeywordsFile()).size() < original.size() + kNew / 2 &&
-           waited.elapsed() < 60000 && child.state() == QProcess::Running)
-        QThread::msleep(5);
-    ASSERT_EQ(child.state(), QProcess::Running) << "the import ended before it could be killed";
+    QByteArray said;
+    while (!said.contains("halfway\n") && child.waitForReadyRead(30000))
+        said += child.readAllStandardOutput();
+    ASSERT_TRUE(said.contains("halfway\n")) << "the child never got halfway: " << said.data();
     ::kill(pid_t(child.processId()), SIGKILL);
     ASSERT_TRUE(child.waitForFinished(10000));
+    EXPECT_FALSE(said.contains("done")) << "the import ended before it could be killed";
+    // The killed run had written much of its work to the file's log already.
+    EXPECT_GT(QFileInfo(KeywordsFile() + "-wal").size(), kNew / 4 * meaning.size());
 
     EXPECT_EQ(testsupport::Query(KeywordsFile(), "PRAGMA integrity_check"),
               QList<QVariantList>{{"ok"}});
-    const QStringList after = importtest::DictionaryRows(KeywordsFile());
-    EXPECT_GE(after.size(), original.size() + kNew / 2);
-    EXPECT_LT(after.size(), original.size() + kNew) << "the kill came too late to test anything";
-    EXPECT_EQ(after, expected.mid(0, after.size()))
-        << "not the dictionary and a prefix of the update";
+    EXPECT_EQ(importtest::Dump(KeywordsFile()), before);
     EXPECT_EQ(testsupport::FileBytes(update), updateBytes);
+
+    child.start(IMPORT_KILL_CHILD, {folder.path(), update});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    EXPECT_TRUE(child.readAllStandardOutput().endsWith("done\n"));
+    const QStringList after = importtest::DictionaryRows(KeywordsFile());
+    ASSERT_EQ(after.size(), 4 + kNew);
+    EXPECT_EQ(QStringList(after.mid(0, 4)).join("; ").toStdString(),
+              "Snake=Danger ; Changed; Cat=Independence ; Changed; O'Brien=Luck ; Changed; "
+              "Brien=Plain ; Changed");
+    EXPECT_EQ(after.last(), "Dream1999=" + meaning);
 }
 
 } // namespace

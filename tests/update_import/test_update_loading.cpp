@@ -8,9 +8,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 
 namespace {
@@ -41,7 +45,7 @@ TEST_F(UpdateLoading, FromTheCommandLineNewKeywordsComeFirstAndCancelEndsTheProg
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->isModal());
     EXPECT_EQ(window->lblInfo->text(), "7 updates(s) found");
-    EXPECT_EQ(Listed(window), "apple|Temptation|0|+; Blank||0|+; moon|Cycles|0|+; "
+    EXPECT_EQ(Listed(window), "apple|Temptation|0|+; Blank||0|- (off); moon|Cycles|0|+; "
                               "Zebra|Stripes|0|+; BAT|Night|1|-; Cat|Grace|1|-; Water|Flow|1|-");
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(window->optOption[i]->isChecked()) << "policy " << i;
@@ -63,50 +67,50 @@ TEST_F(UpdateLoading, FromTheCommandLineNewKeywordsComeFirstAndCancelEndsTheProg
         EXPECT_EQ(testsupport::FileBytes(files[i]), before[i]) << files[i].toStdString();
 }
 
-TEST_F(UpdateLoading, UnusableFilesListNothingAndAnEmptyDictionaryChecksNothing) {
-    const auto path = [this](const char* name) { return UpdatePath(name) + ".udj"; };
-    QFile text(path("text"));
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("Keyword\tDescription\nOwl\tWisdom\n");
-    text.close();
-    testsupport::Exec(path("no table"), "CREATE TABLE tblWords (Keyword, Description)");
-    testsupport::Exec(path("no table"), "INSERT INTO tblWords VALUES ('Owl', 'x')");
-    testsupport::Exec(path("other columns"), "CREATE TABLE tblKeywords (Word, Meaning)");
-    testsupport::Exec(path("other columns"), "INSERT INTO tblKeywords VALUES ('Owl', 'x')");
-    WriteUpdateFile(path("empty table"), {});
-    QDir().mkpath(path("folder"));
-    for (const char* kind :
-         {"text", "no table", "other columns", "empty table", "folder", "missing"}) {
-        SCOPED_TRACE(kind);
-        const QByteArray before = testsupport::FileBytes(path(kind));
-        frmKeyUpdate* window = StartWithCommandLine(path(kind));
-        ASSERT_NE(window, nullptr);
-        EXPECT_TRUE(window->isVisible());
-        EXPECT_EQ(window->ListView1->topLevelItemCount(), 0);
-        EXPECT_EQ(window->lblInfo->text(), "Update Records");
-        window->cmdCancel->click();
-        testsupport::ProcessEvents();
-        EXPECT_EQ(testsupport::FileBytes(path(kind)), before);
-    }
+TEST_F(UpdateLoading, AnEmptyTableListsNothingAndAnEmptyDictionaryChecksNothing) {
+    const QString empty = UpdatePath("empty.udj"), first = UpdatePath("first.udj");
+    WriteUpdateFile(empty, {});
+    frmKeyUpdate* window = StartWithCommandLine(empty);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(Listed(window), "");
+    EXPECT_EQ(testsupport::Find<QLabel>(window, "lblInfo")->text(), "Update Records");
+    testsupport::Find<QPushButton>(window, "cmdCancel")->click();
+    testsupport::ProcessEvents();
+
     testsupport::Exec(KeywordsFile(), "DELETE FROM tblKeywords");
-    WriteUpdateFile(path("first"), {{"Owl", "Wisdom"}, {"ant", "Work"}});
-    frmKeyUpdate* window = StartWithCommandLine(path("first"));
+    WriteUpdateFile(first, {{"Owl", "Wisdom"}, {"ant", "Work"}});
+    window = StartWithCommandLine(first);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(Listed(window), "ant|Work||-; Owl|Wisdom||-");
     QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_TRUE(modMain::LoadedForms().isEmpty()) << "Escape only hid the window";
 }
 
-// The import window is modal over the main window. The shared dictionary recordset is only
-// re-read by the merge: a keyword added on the dictionary panel meanwhile is offered as new,
-// and then found and not added twice.
-TEST_F(UpdateLoading, FromTheMainWindowAKeywordAddedSinceTheLastReadIsNewThenFound) {
+// The import window is modal over the main window. Its marks come from the dictionary as it is
+// when it opens: a keyword just added on the dictionary panel is known, one just deleted is new.
+TEST_F(UpdateLoading, FromTheMainWindowTheMarksFollowTheDictionaryPanelsLatestChanges) {
+    using testsupport::Find;
     frmMain* main = StartMain();
     ASSERT_NE(main, nullptr);
-    testsupport::Exec(KeywordsFile(), "INSERT INTO tblKeywords (Keyword, Description) VALUES "
-                                      "('Owl', 'Night bird')");
+    Find<QPushButton>(main, "cmdDreamDictionary")->click();
+    auto* add = Find<QPushButton>(main, "cmdAddKeyword");
+    add->click();
+    Find<QLineEdit>(main, "txtKeyword")->setText("Owl");
+    Find<QPlainTextEdit>(main, "txtKeywordDesc")->setPlainText("Night bird");
+    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
+    add->click();
+    auto* list = Find<QListWidget>(main, "lstKeywords");
+    list->setCurrentItem(list->findItems("cat", Qt::MatchExactly).value(0));
+    MsgBox::SetNextAnswer(MsgBox::Answer::Yes);
+    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
+    Find<QPushButton>(main, "cmdDeleteKeyword")->click();
+    EXPECT_EQ(testsupport::TakeMessageTexts(),
+              QStringList({"Keyword Saved Successfully", "Are You Sure To Delete The Keyword ?",
+                           "Keyword Deleted Successfully"}));
+
     const QString update = UpdatePath("spring.udj");
-    WriteUpdateFile(update, {{"owl", "Wisdom"}});
+    WriteUpdateFile(update, {{"owl", "Wisdom"}, {"CAT", "Grace"}});
     CommonDialog::SetNextFileName(update);
     MsgBox::SetNextAnswer(MsgBox::Answer::OK);
     QTimer::singleShot(0, [&] {
@@ -114,20 +118,31 @@ TEST_F(UpdateLoading, FromTheMainWindowAKeywordAddedSinceTheLastReadIsNewThenFou
         ASSERT_NE(window, nullptr);
         EXPECT_EQ(QApplication::activeModalWidget(), window);
         EXPECT_EQ(window->parentWidget(), main);
-        EXPECT_EQ(Listed(window), "owl|Wisdom|0|+");
-        window->optOption[2]->click();
-        window->cmdImport->click();
+        EXPECT_EQ(Listed(window), "CAT|Grace|0|+; owl|Wisdom|1|-");
+        importtest::SetChecked(window, "owl");
+        Find<QRadioButton>(window, "optOption_2")->click();
+        Find<QPushButton>(window, "cmdImport")->click();
     });
-    main->cmdUpdateDreamDictionary->click();
+    Find<QPushButton>(main, "cmdUpdateDreamDictionary")->click();
     testsupport::ProcessEvents();
 
     EXPECT_EQ(modMain::LoadedForms(), QList<QWidget*>{main});
     EXPECT_EQ(testsupport::TakeMessageTexts(), QStringList{"Dream Meanings Updated Successfully."});
-    const QStringList rows = importtest::DictionaryRows(KeywordsFile());
-    EXPECT_EQ(rows.size(), 6);
-    EXPECT_EQ(rows.last(), "Owl=Night bird ; Wisdom");
+    EXPECT_EQ(Dictionary(), "Bat=Something hidden in the dark.; water=Emotions and the "
+                            "unconscious.; Ant=Patient, shared work.; flying=Freedom and a wider "
+                            "view.; Owl=Night bird ; Wisdom; CAT=Grace");
     // One file at a time, and both of the program's extensions on offer.
     EXPECT_EQ(CommonDialog::Last().nameFilters, "Oneirion Keywords Update (*.kwu *.udj)");
+
+    // An analysis finds the imported keywords at once.
+    Find<QPushButton>(main, "cmdStartNewJournal")->click();
+    Find<QLineEdit>(main, "txtJournalName")->setText("Night");
+    Find<QTextEdit>(main, "rtbJournalText")->setPlainText("An owl and a cat.");
+    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
+    Find<QPushButton>(main, "cmdAnalyze")->click();
+    const auto* found = Find<QTreeWidget>(main, "lvKeywords");
+    ASSERT_EQ(found->topLevelItemCount(), 2);
+    EXPECT_EQ(found->topLevelItem(1)->text(1), "Night bird ; Wisdom");
 }
 
 } // namespace
