@@ -220,6 +220,8 @@ private:
 
     // Dictionary (src/dictionary)
     void fillKeywordList(const QStringList& keywords);
+    // The keyword last picked in lstKeywords, as listed; Edit changes its rows and no others.
+    std::optional<QString> pickedKeyword_;
 
     QStackedWidget* panelStack_ = nullptr;
     QList<QWidget*> panelOrder_; // front first

@@ -3,6 +3,7 @@
 #include "app/MsgBox.h"
 #include "app/frmMain.h"
 #include "app/modText.h"
+#include "data/CaseFold.h"
 #include "dictionary/KeywordOrder.h"
 #include "dictionary/KeywordTable.h"
 
@@ -42,10 +43,13 @@ bool settlePendingAdd(frmMain& form) {
     if (!captionIs(form.cmdAddKeyword, kSaveCaption))
         return false;
     if (MsgBox::Show(QStringLiteral("Do You Want To Save Keyword"), MsgBox::Icon::Critical,
-                     MsgBox::Buttons::YesNo, MsgBox::Answer::Yes) == MsgBox::Answer::Yes)
+                     MsgBox::Buttons::YesNo, MsgBox::Answer::Yes) == MsgBox::Answer::Yes) {
         form.cmdAddKeyword_Click();
-    else
+    } else {
+        // Not adding any more: the list must answer again. The boxes keep what was typed.
         form.cmdAddKeyword->setText(kAddCaption);
+        form.lstKeywords->setEnabled(true);
+    }
     return true;
 }
 
@@ -55,6 +59,7 @@ void frmMain::cmdAddKeyword_Click() {
     if (captionIs(cmdAddKeyword, kAddCaption)) {
         cmdAddKeyword->setText(kSaveCaption);
         lstKeywords->setEnabled(false);
+        pickedKeyword_.reset();
         txtKeyword->clear();
         txtKeywordDesc->clear();
         txtKeyword->setFocus();
@@ -112,15 +117,24 @@ void frmMain::cmdUpdateKeyword_Click() {
                      MsgBox::Icon::Critical);
         txtKeyword->clear();
         txtKeywordDesc->clear();
+        pickedKeyword_.reset();
         return;
     }
+    // The rows changed are those of the keyword picked in the list, which the box may only
+    // change in case: never a keyword typed over it, nor one that differs only in spaces.
+    if (!pickedKeyword_ || !modDB::EqualNoCase(modText::TrimSpaces(*pickedKeyword_), keyword)) {
+        MsgBox::Show(QStringLiteral("Please Select The Keyword From The Given List"),
+                     MsgBox::Icon::Critical);
+        return;
+    }
+    const QString picked = *pickedKeyword_;
 
     // Every row with this keyword is rewritten, not just the first.
     dictionary::KeywordTable table;
     modDB::Status written = table.openStatus();
     long rewritten = 0;
     table.forEachRow([&](modDB::Recordset& row) {
-        if (!dictionary::IsKeyword(row.Field(kKeywordColumn), keyword))
+        if (!dictionary::IsKeyword(row.Field(kKeywordColumn), picked))
             return true;
         written = writeKeyword(row, keyword, description);
         if (written)
@@ -149,6 +163,7 @@ void frmMain::cmdUpdateKeyword_Click() {
     MsgBox::Show(QStringLiteral("Keyword Updates Successfully"), MsgBox::Icon::Information);
     txtKeyword->clear();
     txtKeywordDesc->clear();
+    pickedKeyword_.reset();
     cmdRefresh_Click();
 }
 

@@ -80,6 +80,7 @@ void frmMain::lstKeywords_Click() {
     table.close();
     if (!found)
         return;
+    pickedKeyword_ = picked;
     txtKeyword->setText(keyword.toString());
     txtKeywordDesc->setPlainText(description.toString());
 }

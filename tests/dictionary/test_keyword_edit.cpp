@@ -3,6 +3,9 @@
 #include "DictionaryPanel.h"
 #include "data/modDB.h"
 
+#include <QListWidget>
+#include <QTest>
+
 namespace {
 
 using MsgBox::Answer;
@@ -43,7 +46,8 @@ TEST_F(KeywordEdit, AddModeRefusesDuplicatesAndEmptyBoxesThenSavesTrimmed) {
     EXPECT_EQ(shown(), "pear=" + longMeaning + "\t");
 }
 
-TEST_F(KeywordEdit, EditRewritesEveryRowWithTheKeyword) {
+TEST_F(KeywordEdit, EditRewritesEveryRowWithThePickedKeyword) {
+    pick("dog");
     type("DOG ", " loyal ");
     EXPECT_EQ(press(w->cmdUpdateKeyword, {Answer::OK}),
               QStringList{"Keyword Updates Successfully"});
@@ -52,15 +56,46 @@ TEST_F(KeywordEdit, EditRewritesEveryRowWithTheKeyword) {
 
     // The description is stored as typed: no-break spaces and line separators stay what they are.
     const QString exact = QString::fromUtf8("pale\u00a0light\u2028second line");
+    pick("Water");
     type("Water", exact);
     press(w->cmdUpdateKeyword, {Answer::OK});
     EXPECT_TRUE(rows().contains("Water=" + exact));
 
-    // A keyword that no row has: nothing changes, and the user is told so.
-    type("Unicorn", "horn");
+    // A picked keyword that is gone meanwhile: nothing changes, and the user is told so.
+    pick("Bat");
+    testsupport::Exec(KeywordsFile(), "DELETE FROM tblKeywords WHERE Keyword = 'Bat'");
+    type("Bat", "horn");
     EXPECT_TRUE(saysOnly(press(w->cmdUpdateKeyword, {Answer::OK}), "Not Found"));
-    EXPECT_EQ(shown(), "Unicorn=horn");
+    EXPECT_EQ(shown(), "Bat=horn");
     EXPECT_FALSE(rows().contains("horn"));
+}
+
+// Edit changes the keyword picked in the list, in all its rows, and never a keyword that only
+// looks like it: one differing in spaces, or one typed over the picked one.
+TEST_F(KeywordEdit, EditNeverChangesAKeywordThatWasNotPicked) {
+    testsupport::Exec(KeywordsFile(), "INSERT INTO tblKeywords VALUES (' Dog ', 'imported')");
+    w->cmdRefresh_Click();
+    pick(" Dog ");
+    EXPECT_EQ(shown(), " Dog =imported");
+    w->txtKeywordDesc->setPlainText("guarding");
+    EXPECT_EQ(press(w->cmdUpdateKeyword, {Answer::OK}),
+              QStringList{"Keyword Updates Successfully"});
+    EXPECT_EQ(rows(), "Apple=fruit dog=first cat=c Dog=second Bat=b Ärger=ä Water=w Dog=guarding");
+
+    // Picked cat, then typed another keyword over it: nothing changes, and the typing stays.
+    pick("cat");
+    type("Bat", "night");
+    const QString before = rows();
+    EXPECT_EQ(press(w->cmdUpdateKeyword, {Answer::OK}),
+              QStringList{"Please Select The Keyword From The Given List"});
+    EXPECT_EQ(rows(), before);
+    EXPECT_EQ(shown(), "Bat=night");
+    // Nothing picked at all, as in add mode: the same.
+    press(w->cmdAddKeyword, {});
+    type("Water", "rain");
+    EXPECT_EQ(press(w->cmdUpdateKeyword, {Answer::OK}),
+              QStringList{"Please Select The Keyword From The Given List"});
+    EXPECT_EQ(rows(), before);
 }
 
 TEST_F(KeywordEdit, DeleteAsksPerRowAndGoesByTheListSelection) {
@@ -92,7 +127,15 @@ TEST_F(KeywordEdit, BackButtonsAskAboutAPendingAddAndStay) {
         type("heron", "patience");
         EXPECT_EQ(press(button, {Answer::No}), QStringList{question});
         EXPECT_EQ(w->PanelInFront(), w->Frame4);
-        EXPECT_EQ(addMode(), "&Add, list off, 'heron'");
+        EXPECT_EQ(addMode(), "&Add, list on, 'heron'");
+        EXPECT_EQ(shown(), "heron=patience");
+        // The list answers a click again.
+        auto* list = testsupport::Find<QListWidget>(w, "lstKeywords");
+        const QListWidgetItem* bat = list->findItems("Bat", Qt::MatchExactly).value(0);
+        ASSERT_NE(bat, nullptr);
+        list->scrollToItem(bat);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(bat).center());
+        EXPECT_EQ(shown(), "Bat=b");
         EXPECT_TRUE(press(button, {}).isEmpty());
         EXPECT_EQ(w->PanelInFront(), target);
     }
@@ -115,6 +158,7 @@ TEST_F(KeywordEdit, FailedWritesAreReportedAndKeepWhatWasTyped) {
     EXPECT_EQ(addMode(), "&Save, list off, 'owl'");
     EXPECT_EQ(shown(), "owl=wisdom");
 
+    pick("cat");
     type("cat", "changed");
     EXPECT_TRUE(saysOnly(press(w->cmdUpdateKeyword, {Answer::OK}), "Were Not Saved"));
     EXPECT_EQ(shown(), "cat=changed");
