@@ -237,6 +237,8 @@ Contents readTable(sqlite3* db, const Limits& limits) {
                                .toUtf8();
     int rc;
     const modDB::StatementPtr select = modDB::Prepare(db, sql.constData(), rc);
+    // Computed columns can make a small file hold far more text than its size.
+    qint64 textBytes = 0;
     while (rc == SQLITE_OK || rc == SQLITE_ROW) {
         rc = sqlite3_step(select.get());
         if (rc != SQLITE_ROW)
@@ -245,6 +247,13 @@ Contents readTable(sqlite3* db, const Limits& limits) {
             result.rows.clear();
             result.error = tr("It holds more than %1 rows, too many for a dictionary update.")
                                .arg(limits.maxRows);
+            return result;
+        }
+        textBytes += sqlite3_column_bytes(select.get(), 0) + sqlite3_column_bytes(select.get(), 1);
+        if (textBytes > limits.maxBytes) {
+            result.rows.clear();
+            result.error = tr("It holds more than %1 of text, too much for a dictionary update.")
+                               .arg(size(limits.maxBytes));
             return result;
         }
         Row row;
