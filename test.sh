@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Oneirion and runs the whole test suite headless: once as a Release build, and once
-# under AddressSanitizer and UndefinedBehaviorSanitizer. Exits non-zero when anything fails.
+# under AddressSanitizer and UndefinedBehaviorSanitizer; between the two it fuzzes the
+# update-file reader. Exits non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -13,6 +14,11 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DONEIRION_SANITIZE=OFF -DONEIRIO
   -DONEIRION_BUILD_BENCH=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure --no-tests=error -j "$jobs"
+
+# The update-file reader under libFuzzer for 30 seconds, where clang is installed.
+if command -v clang++ >/dev/null 2>&1; then
+  scripts/fuzz.sh 30
+fi
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
   -DONEIRION_SANITIZE=ON -DONEIRION_BUILD_TESTS=ON -DONEIRION_BUILD_BENCH=OFF

@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6 libgl-dev
   libsqlite3-dev sqlite3
   libgtest-dev
+  clang libclang-rt-14-dev
   xdg-utils desktop-file-utils shared-mime-info libfile-mimeinfo-perl libglib2.0-bin
   poppler-utils fonts-dejavu-core
 )
