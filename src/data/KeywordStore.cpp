@@ -43,6 +43,16 @@ struct Existing {
     QString description;
 };
 
+// Opens the dictionary; on failure `error` names the file and the reason, and it gives null.
+sqlite3* open(const QString& path, modDB::ConnectionPtr& connection, QString& error) {
+    const modDB::Status opened = modDB::OpenDatabaseFile(connection, path);
+    if (!opened) {
+        error = opened.reason();
+        return nullptr;
+    }
+    return connection->handle();
+}
+
 } // namespace
 
 bool KeywordSet::contains(const QString& keyword) const {
@@ -52,11 +62,9 @@ bool KeywordSet::contains(const QString& keyword) const {
 KeywordSet ReadKeywords(const QString& dictionaryPath) {
     KeywordSet result;
     modDB::ConnectionPtr connection;
-    if (const modDB::Status opened = modDB::OpenDatabaseFile(connection, dictionaryPath); !opened) {
-        result.error = opened.reason();
+    sqlite3* db = open(dictionaryPath, connection, result.error);
+    if (db == nullptr)
         return result;
-    }
-    sqlite3* db = connection->handle();
     int rc;
     const modDB::StatementPtr select = modDB::Prepare(db, "SELECT Keyword FROM tblKeywords", rc);
     while (rc == SQLITE_OK || rc == SQLITE_ROW) {
@@ -76,11 +84,9 @@ MergeResult Merge(const QString& dictionaryPath, const std::vector<Item>& items,
                   const std::function<bool(int)>& progress) {
     MergeResult result;
     modDB::ConnectionPtr connection;
-    if (const modDB::Status opened = modDB::OpenDatabaseFile(connection, dictionaryPath); !opened) {
-        result.error = opened.reason();
+    sqlite3* db = open(dictionaryPath, connection, result.error);
+    if (db == nullptr)
         return result;
-    }
-    sqlite3* db = connection->handle();
     // Ends the merge with nothing kept: whatever the transaction wrote is rolled back.
     auto finish = [&](Outcome outcome) {
         if (outcome == Outcome::Failed)
