@@ -9,6 +9,7 @@ packages=(
   libgtest-dev
   xdg-utils desktop-file-utils shared-mime-info libfile-mimeinfo-perl libglib2.0-bin
   poppler-utils fonts-dejavu-core
+  xvfb xauth
 )
 
 missing=()

@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTextEdit>
@@ -80,11 +79,9 @@ void frmMain::connectHandlers() {
             [this](QTreeWidgetItem* item) { tvDreams_NodeClick(item); });
     connect(txtSearch, &QLineEdit::textChanged, this, &frmMain::txtSearch_Change);
     connect(lstKeywords, &QListWidget::itemSelectionChanged, this, &frmMain::lstKeywords_Click);
-    connect(rtbJournalText1, &QTextEdit::textChanged, this, &frmMain::rtbJournalText1_Change);
 
     tvDreams->installEventFilter(this);
     txtSearch->installEventFilter(this);
-    rtbJournalText1->viewport()->installEventFilter(this);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -110,29 +107,6 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
         }
     } else if (watched == txtSearch && type == QEvent::MouseButtonRelease) {
         txtSearch_Click();
-    } else if (watched == rtbJournalText1->viewport()) {
-        auto mouse = [event](auto handler) {
-            const auto* m = static_cast<QMouseEvent*>(event);
-            const QPointF at = m->position();
-            handler(int(m->buttons() | m->button()), int(m->modifiers() >> 25), float(at.x()),
-                    float(at.y()));
-        };
-        switch (type) {
-        case QEvent::MouseButtonPress:
-            mouse(
-                [this](int b, int s, float x, float y) { rtbJournalText1_MouseDown(b, s, x, y); });
-            break;
-        case QEvent::MouseMove:
-            mouse(
-                [this](int b, int s, float x, float y) { rtbJournalText1_MouseMove(b, s, x, y); });
-            break;
-        case QEvent::MouseButtonRelease:
-            mouse([this](int b, int s, float x, float y) { rtbJournalText1_MouseUp(b, s, x, y); });
-            rtbJournalText1_Click();
-            break;
-        default:
-            break;
-        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

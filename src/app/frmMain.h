@@ -182,11 +182,6 @@ public:
     void cmdAnalyze_Click();
     qint32 FindReplace(QTextEdit*& pRTBName, QString& pstrReplaceThis);
     void cmdBackToDreamDictionary_Click();
-    void rtbJournalText1_Change();
-    void rtbJournalText1_Click();
-    void rtbJournalText1_MouseDown(int Button, int Shift, float X, float Y);
-    void rtbJournalText1_MouseMove(int Button, int Shift, float X, float Y);
-    void rtbJournalText1_MouseUp(int Button, int Shift, float X, float Y);
 
     // ---- Dictionary updates (src/update_import) -------------------------------------------
     void mnuImport_Click();
