@@ -159,21 +159,38 @@ void frmMain::Form_Load() {
     }
 
     // Both data files must be there, as ordinary files; a hidden one does not count.
-    auto present = [](const QString& name) {
-        const QDir folder(modMain::AppPath());
-        const QStringList entries = folder.entryList(QDir::Files | QDir::NoDotAndDotDot);
-        for (const QString& entry : entries) {
-            if (QString::compare(entry, name, Qt::CaseInsensitive) == 0)
-                return true;
-        }
-        return false;
-    };
-    if (!present(QStringLiteral("Dreams.dll")) || !present(QStringLiteral("Keywords.dll"))) {
+    if (!modMain::DataFilePresent(QStringLiteral("Dreams.dll")) ||
+        !modMain::DataFilePresent(QStringLiteral("Keywords.dll"))) {
         MsgBox::Show(QStringLiteral("File(s) Required To Run Oneirion Is Missing\n"
                                     "Please ReInstall Oneirion"),
                      MsgBox::Icon::Critical);
         modMain::UnloadAllForms();
         return;
+    }
+
+    // A damaged journal or dictionary ends the start as a missing one does, but says what is
+    // wrong: an empty window would look as though everything written were gone.
+    if (const auto damaged = modMain::DamagedDataFile()) {
+        MsgBox::Show(tr("Oneirion Cannot Use %1\n%2\nThe file was left exactly as it is. "
+                        "Restore it from a backup, or move it aside and reinstall Oneirion "
+                        "to start with a new one.")
+                         .arg(QDir::toNativeSeparators(damaged->file), damaged->reason),
+                     MsgBox::Icon::Critical);
+        modMain::UnloadAllForms();
+        return;
+    }
+
+    // Said once here; each write that fails later says so again as it happens.
+    QStringList readOnly;
+    for (const modDB::ConnectionPtr& connection : {modDB::cnDreams, modDB::cnKeywords}) {
+        if (connection && connection->IsOpen() && connection->IsReadOnly())
+            readOnly << QDir::toNativeSeparators(connection->FilePath());
+    }
+    if (!readOnly.isEmpty()) {
+        MsgBox::Show(tr("Changes Cannot Be Saved\n%1 can only be read: you can browse your "
+                        "journal and the dictionary, but nothing you change will be stored.")
+                         .arg(readOnly.join(tr(" and "))),
+                     MsgBox::Icon::Exclamation);
     }
 
     // The update reminder, which ends on the home panel.

@@ -151,8 +151,12 @@ class JournalWriteFailure : public JournalFixture,
 TEST_P(JournalWriteFailure, EveryFailedWriteIsReportedAndTheEditorKept) {
     const qlonglong id = Add(2008, 3, 14, "Flying", "Up.");
     modDB::SimulateFault(DreamsFile(), GetParam());
+    if (GetParam() == modDB::SimulatedFault::ReadOnly)
+        MsgBox::SetNextAnswer(MsgBox::Answer::OK);
     frmMain* w = StartMain();
     ASSERT_NE(w, nullptr);
+    // A file that cannot be written says so once at start; a full disk shows only on writing.
+    EXPECT_EQ(Shown().size(), GetParam() == modDB::SimulatedFault::ReadOnly ? 1 : 0);
     // The first line of the one message shown.
     const auto failure = [](const QStringList& shown) {
         return shown.size() == 1 ? shown[0].section('\n', 0, 0) : shown.join(" | ");
