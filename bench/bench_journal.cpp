@@ -225,6 +225,9 @@ ONEIRION_BENCHMARK("journal.save.10k") {
     frmMain* w = mainWindow();
     int serial = 0;
     auto typeNewEntry = [&] {
+        // The reference's save leaves the editor with changes the window never stored: drop them
+        // without the question that would otherwise wait for an answer.
+        w->cmdCancel_Click();
         w->cmdStartNewJournal_Click();
         w->txtJournalName->setText(QStringLiteral("Benchmark entry %1").arg(++serial));
         w->rtbJournalText->setPlainText(dreamText(serial));

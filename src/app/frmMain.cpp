@@ -77,10 +77,13 @@ void frmMain::connectHandlers() {
 
     connect(tvDreams, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { tvDreams_NodeClick(item); });
+    // The keyboard moves the selection without a click; the node it reaches opens all the same.
+    connect(tvDreams, &QTreeWidget::itemSelectionChanged, this, &frmMain::queueTreeSync);
     connect(txtSearch, &QLineEdit::textChanged, this, &frmMain::txtSearch_Change);
     connect(lstKeywords, &QListWidget::itemSelectionChanged, this, &frmMain::lstKeywords_Click);
 
     tvDreams->installEventFilter(this);
+    tvDreams->viewport()->installEventFilter(this);
     txtSearch->installEventFilter(this);
 }
 
@@ -105,6 +108,13 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
                 shift |= 4;
             tvDreams_KeyUp(code, shift);
         }
+    } else if (watched == tvDreams->viewport() && type == QEvent::MouseButtonPress) {
+        // The press selects; the click that follows opens, so no question interrupts the press.
+        treeMouseDown_ = true;
+    } else if (watched == tvDreams->viewport() && type == QEvent::MouseButtonRelease) {
+        treeMouseDown_ = false;
+        // A press dragged off its node gives no click: the selection it left is opened then.
+        queueTreeSync();
     } else if (watched == txtSearch && type == QEvent::MouseButtonRelease) {
         txtSearch_Click();
     }
@@ -198,6 +208,11 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    // Unloading every window is the program's own ending after a refused start: nothing typed.
+    if (!unloaded_ && !modMain::UnloadingAllForms() && !offerToSaveChanges()) {
+        event->ignore();
+        return;
+    }
     if (!unloaded_) {
         unloaded_ = true;
         Form_Unload();

@@ -9,12 +9,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QWidget>
 
 namespace modMain {
 namespace {
 
 std::optional<QString> g_appPath, g_exePath, g_commandLine;
+bool g_unloadingAll = false;
 std::optional<DataFileProblem> g_damagedDataFile;
 
 QList<QPointer<QWidget>>& forms() {
@@ -59,9 +61,14 @@ QList<QWidget*> LoadedForms() {
 }
 
 void UnloadAllForms() {
+    const QScopedValueRollback<bool> unloading(g_unloadingAll, true);
     // Closing runs each window's unload handler; a window that is already gone is skipped.
     for (QWidget* form : LoadedForms())
         form->close();
+}
+
+bool UnloadingAllForms() {
+    return g_unloadingAll;
 }
 
 QString DataFilePath(const QString& name) {

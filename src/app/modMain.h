@@ -19,6 +19,8 @@ void Main();
 void OpenSharedData();
 // Unloads every loaded window; the program ends when none is left.
 void UnloadAllForms();
+// True while UnloadAllForms runs: windows then close without asking anything.
+bool UnloadingAllForms();
 
 // The path of the ordinary (not hidden) file that the program folder holds under `name`, its
 // letter case ignored, or an empty text when there is none.

@@ -1,9 +1,13 @@
 // The journal editor: its states, showing stored entries and printing the one shown.
 
 #include "JournalTestSupport.h"
+#include "shell/modRegistry.h"
 
+#include <QLocale>
 #include <QPrinter>
 #include <QProcess>
+
+#include <tuple>
 
 using namespace journaltest;
 
@@ -51,6 +55,49 @@ TEST_F(JournalEditor, StateTableHoldsAfterEveryTransition) {
     QTest::keyClick(w->tvDreams, Qt::Key_Delete);
     EXPECT_EQ(RowCount(), 1);
     EXPECT_TRUE(Shown().isEmpty());
+}
+
+TEST_F(JournalEditor, NewEntriesStartOnTodayAndDaysAMonthLacksAreRefused) {
+    const qlonglong stored = Add(2023, 4, 30, "April", "Rain.");
+    frmMain* w = StartMain();
+    ASSERT_NE(w, nullptr);
+    modRegistry::testing::SetToday(QDate(2024, 2, 29));
+    const QList<int> today{124, 1, 28};
+
+    Button(w, "cmdStartNewJournal")->click();
+    EXPECT_EQ(DateIndexes(w), today);
+    EXPECT_EQ(DateLists(w)[0]->count(), 151) << "the lists themselves stay as they are";
+    Button(w, "cmdCancel")->click();
+    SetDate(w, 2001, 1, 1);
+    Button(w, "cmdNewJournal")->click();
+    EXPECT_EQ(DateIndexes(w), today);
+
+    // Every refusal names the date, moves to the day list and stores nothing.
+    NameBox(w)->setText("Night");
+    TextBox(w)->setPlainText("Snow.");
+    for (const auto& [year, month, day] :
+         {std::tuple{2024, 2, 31}, std::tuple{2023, 4, 31}, std::tuple{2023, 2, 29}}) {
+        SetDate(w, year, month, day);
+        const QStringList shown = Save(w);
+        ASSERT_EQ(shown.size(), 1) << shown.join(" | ").toStdString();
+        EXPECT_TRUE(
+            shown[0].startsWith(QStringLiteral("Exclamation: %1 %2 %3 Is Not A Valid Date")
+                                    .arg(day)
+                                    .arg(QLocale().standaloneMonthName(month, QLocale::LongFormat))
+                                    .arg(year)))
+            << shown[0].toStdString();
+        EXPECT_EQ(w->focusWidget(), DateLists(w)[2]);
+    }
+    EXPECT_EQ(RowCount(), 1);
+    SetDate(w, 2024, 2, 29);
+    EXPECT_EQ(Save(w), QStringList{"Information: Journal Saved Successfully"});
+
+    // An update is held to the same calendar.
+    Click(w, EntryKey(stored));
+    SetDate(w, 2023, 4, 31);
+    EXPECT_EQ(Save(w).size(), 1);
+    EXPECT_EQ(Row(stored).mid(2), (QVariantList{2023LL, 4LL, 30LL}));
+    Button(w, "cmdCancel")->click();
 }
 
 TEST_F(JournalEditor, PrintsTheShownEntryOnlyWhenConfirmed) {
