@@ -36,6 +36,18 @@ modDB::Status noJournalStore() {
     return modDB::Status::Fail(QStringLiteral("The journal file Dreams.dll is not open."));
 }
 
+// Narrows the journal to the entry with `id`, its current row; fails when there is none.
+modDB::Status findEntry(const modDB::RecordsetPtr& dreams, qlonglong id) {
+    if (!dreams || !dreams->IsOpen())
+        return noJournalStore();
+    if (const modDB::Status filtered = dreams->Filter(QStringLiteral("ID=") + QString::number(id));
+        !filtered)
+        return filtered;
+    if (dreams->EOF_())
+        return modDB::Status::Fail(QStringLiteral("The entry no longer exists."));
+    return modDB::Status::Ok();
+}
+
 } // namespace
 
 void frmMain::selectTreeNode(const QString& key, bool expand) {
@@ -94,15 +106,9 @@ bool frmMain::updateJournal() {
     const bool moved = written.name != storedContent_.name || written.year != storedContent_.year ||
                        written.month != storedContent_.month || written.day != storedContent_.day;
     auto update = [&]() -> modDB::Status {
-        if (!dreams || !dreams->IsOpen())
-            return noJournalStore();
-        if (const modDB::Status filtered =
-                dreams->Filter(QStringLiteral("ID=") + QString::number(id));
-            !filtered)
-            return filtered;
-        if (dreams->EOF_())
-            return modDB::Status::Fail(QStringLiteral("The entry no longer exists."));
-        modDB::Status step = dreams->SetField(QStringLiteral("JournalName"), typedName);
+        modDB::Status step = findEntry(dreams, id);
+        if (step)
+            step = dreams->SetField(QStringLiteral("JournalName"), typedName);
         if (step)
             step = dreams->SetField(QStringLiteral("journaltext"),
                                     modText::TrimSpaces(journal::EditorText(rtbJournalText)));
@@ -213,18 +219,9 @@ void frmMain::cmdDelete_Click() {
         return;
 
     const modDB::RecordsetPtr dreams = modDB::rsDreams;
-    auto remove = [&]() -> modDB::Status {
-        if (!dreams || !dreams->IsOpen())
-            return noJournalStore();
-        if (const modDB::Status filtered =
-                dreams->Filter(QStringLiteral("ID=") + QString::number(id));
-            !filtered)
-            return filtered;
-        if (dreams->EOF_())
-            return modDB::Status::Fail(QStringLiteral("The entry no longer exists."));
-        return dreams->Delete();
-    };
-    const modDB::Status removed = remove();
+    modDB::Status removed = findEntry(dreams, id);
+    if (removed)
+        removed = dreams->Delete();
     if (dreams && dreams->IsOpen()) {
         dreams->Filter(QString());
         dreams->Requery();
