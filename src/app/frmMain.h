@@ -227,12 +227,13 @@ private:
     // Asks whether to save typed changes before they would be replaced. True when the caller may
     // go on: nothing was changed, the user chose No, or the save succeeded.
     bool offerToSaveChanges();
-    // Both report their refusals and failures; true when the entry was stored.
+    // The save of cmdSave_Click: a new entry or the shown one. Each says why it refused or
+    // failed, and is true when the entry was stored.
     bool saveJournal();
-    // False, after saying so, when an entry other than `exceptId` has the typed name.
-    bool journalNameFree(std::optional<qlonglong> exceptId);
     bool addJournal();
     bool updateJournal();
+    // False, after saying so, when an entry other than `exceptId` has the typed name.
+    bool journalNameFree(std::optional<qlonglong> exceptId);
     bool startNewJournal();
     void setTodaysDate();
     std::array<DatePart, 3> journalDate() const;
