@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   xdg-utils desktop-file-utils shared-mime-info libfile-mimeinfo-perl libglib2.0-bin
   poppler-utils fonts-dejavu-core
+  xvfb xauth
 )
 
 missing=()

@@ -4,9 +4,7 @@
 #include "app/frmMain.h"
 #include "data/modDB.h"
 
-#include <QClipboard>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -109,11 +107,6 @@ QString plainText(const QTextEdit* box) {
     return text;
 }
 
-void emptyClipboard() {
-    if (QClipboard* clipboard = QGuiApplication::clipboard())
-        clipboard->clear();
-}
-
 } // namespace
 
 void frmMain::cmdAnalyze_Click() {
@@ -186,25 +179,4 @@ qint32 frmMain::FindReplace(QTextEdit*& pRTBName, QString& pstrReplaceThis) {
 
 void frmMain::cmdBackToDreamDictionary_Click() {
     BringToFront(Frame4);
-}
-
-// The analysis view is for reading only: whatever is done in it leaves the clipboard empty.
-void frmMain::rtbJournalText1_Change() {
-    emptyClipboard();
-}
-
-void frmMain::rtbJournalText1_Click() {
-    emptyClipboard();
-}
-
-void frmMain::rtbJournalText1_MouseDown(int, int, float, float) {
-    emptyClipboard();
-}
-
-void frmMain::rtbJournalText1_MouseMove(int, int, float, float) {
-    emptyClipboard();
-}
-
-void frmMain::rtbJournalText1_MouseUp(int, int, float, float) {
-    emptyClipboard();
 }

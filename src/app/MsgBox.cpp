@@ -52,13 +52,20 @@ Answer Show(const QString& text, Icon icon, Buttons buttons, Answer defaultAnswe
 
     QMessageBox box(qtIcon(icon), Title(), text, QMessageBox::NoButton,
                     QApplication::activeWindow());
-    if (buttons == Buttons::YesNo) {
+    if (buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel) {
         QPushButton* yes = box.addButton(QMessageBox::Yes);
         QPushButton* no = box.addButton(QMessageBox::No);
-        box.setDefaultButton(defaultAnswer == Answer::No ? no : yes);
-        box.setEscapeButton(no);
+        // Escape, and closing the box, take the answer that changes nothing.
+        QPushButton* cancel =
+            buttons == Buttons::YesNoCancel ? box.addButton(QMessageBox::Cancel) : nullptr;
+        box.setDefaultButton(defaultAnswer == Answer::No       ? no
+                             : defaultAnswer == Answer::Cancel ? cancel
+                                                               : yes);
+        box.setEscapeButton(cancel != nullptr ? cancel : no);
         box.exec();
-        return box.clickedButton() == yes ? Answer::Yes : Answer::No;
+        if (box.clickedButton() == yes)
+            return Answer::Yes;
+        return box.clickedButton() == no || cancel == nullptr ? Answer::No : Answer::Cancel;
     }
     box.setDefaultButton(box.addButton(QMessageBox::Ok));
     box.exec();

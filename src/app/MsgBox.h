@@ -11,8 +11,8 @@ class QWidget;
 namespace MsgBox {
 
 enum class Icon { Critical, Information, Exclamation, Question };
-enum class Buttons { OK, YesNo };
-enum class Answer { OK, Yes, No };
+enum class Buttons { OK, YesNo, YesNoCancel };
+enum class Answer { OK, Yes, No, Cancel };
 
 // The application title, which titles every message box.
 QString Title();

@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTextEdit>
@@ -78,13 +77,14 @@ void frmMain::connectHandlers() {
 
     connect(tvDreams, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { tvDreams_NodeClick(item); });
+    // The keyboard moves the selection without a click; the node it reaches opens all the same.
+    connect(tvDreams, &QTreeWidget::itemSelectionChanged, this, &frmMain::queueTreeSync);
     connect(txtSearch, &QLineEdit::textChanged, this, &frmMain::txtSearch_Change);
     connect(lstKeywords, &QListWidget::itemSelectionChanged, this, &frmMain::lstKeywords_Click);
-    connect(rtbJournalText1, &QTextEdit::textChanged, this, &frmMain::rtbJournalText1_Change);
 
     tvDreams->installEventFilter(this);
+    tvDreams->viewport()->installEventFilter(this);
     txtSearch->installEventFilter(this);
-    rtbJournalText1->viewport()->installEventFilter(this);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -108,31 +108,15 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
                 shift |= 4;
             tvDreams_KeyUp(code, shift);
         }
+    } else if (watched == tvDreams->viewport() && type == QEvent::MouseButtonPress) {
+        // The press selects; the click that follows opens, so no question interrupts the press.
+        treeMouseDown_ = true;
+    } else if (watched == tvDreams->viewport() && type == QEvent::MouseButtonRelease) {
+        treeMouseDown_ = false;
+        // A press dragged off its node gives no click: the selection it left is opened then.
+        queueTreeSync();
     } else if (watched == txtSearch && type == QEvent::MouseButtonRelease) {
         txtSearch_Click();
-    } else if (watched == rtbJournalText1->viewport()) {
-        auto mouse = [event](auto handler) {
-            const auto* m = static_cast<QMouseEvent*>(event);
-            const QPointF at = m->position();
-            handler(int(m->buttons() | m->button()), int(m->modifiers() >> 25), float(at.x()),
-                    float(at.y()));
-        };
-        switch (type) {
-        case QEvent::MouseButtonPress:
-            mouse(
-                [this](int b, int s, float x, float y) { rtbJournalText1_MouseDown(b, s, x, y); });
-            break;
-        case QEvent::MouseMove:
-            mouse(
-                [this](int b, int s, float x, float y) { rtbJournalText1_MouseMove(b, s, x, y); });
-            break;
-        case QEvent::MouseButtonRelease:
-            mouse([this](int b, int s, float x, float y) { rtbJournalText1_MouseUp(b, s, x, y); });
-            rtbJournalText1_Click();
-            break;
-        default:
-            break;
-        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -185,16 +169,8 @@ void frmMain::Form_Load() {
     }
 
     // Both data files must be there, as ordinary files; a hidden one does not count.
-    auto present = [](const QString& name) {
-        const QDir folder(modMain::AppPath());
-        const QStringList entries = folder.entryList(QDir::Files | QDir::NoDotAndDotDot);
-        for (const QString& entry : entries) {
-            if (QString::compare(entry, name, Qt::CaseInsensitive) == 0)
-                return true;
-        }
-        return false;
-    };
-    if (!present(QStringLiteral("Dreams.dll")) || !present(QStringLiteral("Keywords.dll"))) {
+    if (!modMain::DataFilePresent(QStringLiteral("Dreams.dll")) ||
+        !modMain::DataFilePresent(QStringLiteral("Keywords.dll"))) {
         MsgBox::Show(QStringLiteral("File(s) Required To Run Oneirion Is Missing\n"
                                     "Please ReInstall Oneirion"),
                      MsgBox::Icon::Critical);
@@ -202,11 +178,41 @@ void frmMain::Form_Load() {
         return;
     }
 
+    // A damaged journal or dictionary ends the start as a missing one does, but says what is
+    // wrong: an empty window would look as though everything written were gone.
+    if (const auto damaged = modMain::DamagedDataFile()) {
+        MsgBox::Show(tr("Oneirion Cannot Use %1\n%2\nThe file was left exactly as it is. "
+                        "Restore it from a backup, or move it aside and reinstall Oneirion "
+                        "to start with a new one.")
+                         .arg(QDir::toNativeSeparators(damaged->file), damaged->reason),
+                     MsgBox::Icon::Critical);
+        modMain::UnloadAllForms();
+        return;
+    }
+
+    // Said once here; each write that fails later says so again as it happens.
+    QStringList readOnly;
+    for (const modDB::ConnectionPtr& connection : {modDB::cnDreams, modDB::cnKeywords}) {
+        if (connection && connection->IsOpen() && connection->IsReadOnly())
+            readOnly << QDir::toNativeSeparators(connection->FilePath());
+    }
+    if (!readOnly.isEmpty()) {
+        MsgBox::Show(tr("Changes Cannot Be Saved\n%1 can only be read: you can browse your "
+                        "journal and the dictionary, but nothing you change will be stored.")
+                         .arg(readOnly.join(tr(" and "))),
+                     MsgBox::Icon::Exclamation);
+    }
+
     // The update reminder, which ends on the home panel.
     CheckUpdateReminder();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    // Unloading every window is the program's own ending after a refused start: nothing typed.
+    if (!unloaded_ && !modMain::UnloadingAllForms() && !offerToSaveChanges()) {
+        event->ignore();
+        return;
+    }
     if (!unloaded_) {
         unloaded_ = true;
         Form_Unload();

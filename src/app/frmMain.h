@@ -10,6 +10,7 @@
 #include <QIcon>
 #include <QMainWindow>
 
+#include <array>
 #include <map>
 #include <optional>
 
@@ -182,11 +183,6 @@ public:
     void cmdAnalyze_Click();
     qint32 FindReplace(QTextEdit*& pRTBName, QString& pstrReplaceThis);
     void cmdBackToDreamDictionary_Click();
-    void rtbJournalText1_Change();
-    void rtbJournalText1_Click();
-    void rtbJournalText1_MouseDown(int Button, int Shift, float X, float Y);
-    void rtbJournalText1_MouseMove(int Button, int Shift, float X, float Y);
-    void rtbJournalText1_MouseUp(int Button, int Shift, float X, float Y);
 
     // ---- Dictionary updates (src/update_import) -------------------------------------------
     void mnuImport_Click();
@@ -209,8 +205,55 @@ private:
     void connectHandlers();
 
     // Journal (src/journal)
-    // The entry the editor shows, by ID: an update writes into it, whatever its name.
+    // What the editor holds, to tell typed changes from what was shown or stored.
+    struct EditorContent {
+        QString name;
+        QString text;
+        int year = -1;
+        int month = -1;
+        int day = -1;
+        bool operator==(const EditorContent& other) const;
+    };
+    // One part of the date (year, month, day) as a save stores it. A stored value that its list
+    // cannot show stays as stored while the user leaves that list alone.
+    struct DatePart {
+        bool keepStored = false;
+        std::optional<qlonglong> value;
+    };
+    EditorContent editorContent() const;
+    // Takes what the editor holds now as what is stored: nothing is left to save.
+    void rememberEditorContent();
+    bool journalChanged() const;
+    // Asks whether to save typed changes before they would be replaced. True when the caller may
+    // go on: nothing was changed, the user chose No, or the save succeeded.
+    bool offerToSaveChanges();
+    // The save of cmdSave_Click: a new entry or the shown one. Each says why it refused or
+    // failed, and is true when the entry was stored.
+    bool saveJournal();
+    bool addJournal();
+    bool updateJournal();
+    // False, after saying so, when an entry other than `exceptId` has the typed name.
+    bool journalNameFree(std::optional<qlonglong> exceptId);
+    bool startNewJournal();
+    void setTodaysDate();
+    std::array<DatePart, 3> journalDate() const;
+    // Selects the node by key as the program's own choice (the editor already agrees with it).
+    void selectTreeNode(const QString& key, bool expand);
+    // Opens the selected node when the keyboard or a drag moved the selection without a click.
+    void queueTreeSync();
+    void syncEditorWithTree();
+
+    // The entry the editor shows, by ID: saving and deleting act on it, whatever its name.
     std::optional<qlonglong> shownJournalId_;
+    // Stored date parts that the lists could not show (year, month, day).
+    std::array<std::optional<QVariant>, 3> unlistedDate_;
+    EditorContent storedContent_;
+    // The key of the tree node the editor last opened; the selection is kept on it.
+    QString openNodeKey_;
+    bool openingNode_ = false;
+    bool treeMouseDown_ = false;
+    bool treeSyncQueued_ = false;
+    int treeBuilds_ = 0;
     // True while cmdAnalyze_Click runs its save: the duplicate-name message is then skipped.
     bool analysisRunning_ = false;
     void printJournal(QPrinter& printer);

@@ -220,9 +220,12 @@ QGroupBox* frmMain::createAnalysisPanel() {
     Frame3 = panel(QStringLiteral("Dream Analysis"), "Frame3");
     rtbJournalText1 = named(new QTextEdit, "rtbJournalText1");
     rtbJournalText1->setReadOnly(true);
-    // Its mouse handlers also react to moves without a button held.
-    rtbJournalText1->viewport()->setMouseTracking(true);
     rtbJournalText1->setAcceptRichText(false);
+    // The analysis view is for reading, not for copying. With no selection possible, no key,
+    // menu, drag or X11 selection can take text from it, and nobody's clipboard is touched.
+    rtbJournalText1->setTextInteractionFlags(Qt::NoTextInteraction);
+    rtbJournalText1->setContextMenuPolicy(Qt::NoContextMenu);
+    rtbJournalText1->setAcceptDrops(false);
     lvKeywords = reportList("lvKeywords", {QStringLiteral("Keywords"), QStringLiteral("Meaning")});
     lvKeywords->setColumnWidth(0, px(2540));
     // Meanings are sentences: let them wrap onto more lines within their column.

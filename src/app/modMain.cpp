@@ -6,14 +6,18 @@
 #include "update_import/frmKeyUpdate.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QWidget>
 
 namespace modMain {
 namespace {
 
 std::optional<QString> g_appPath, g_exePath, g_commandLine;
+bool g_unloadingAll = false;
+std::optional<DataFileProblem> g_damagedDataFile;
 
 QList<QPointer<QWidget>>& forms() {
     static QList<QPointer<QWidget>> loaded;
@@ -57,20 +61,59 @@ QList<QWidget*> LoadedForms() {
 }
 
 void UnloadAllForms() {
+    const QScopedValueRollback<bool> unloading(g_unloadingAll, true);
     // Closing runs each window's unload handler; a window that is already gone is skipped.
     for (QWidget* form : LoadedForms())
         form->close();
 }
 
+bool UnloadingAllForms() {
+    return g_unloadingAll;
+}
+
+QString DataFilePath(const QString& name) {
+    const QDir folder(AppPath());
+    const QStringList entries = folder.entryList(QDir::Files | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        if (QString::compare(entry, name, Qt::CaseInsensitive) == 0)
+            return folder.filePath(entry);
+    }
+    return QString();
+}
+
+std::optional<DataFileProblem> DamagedDataFile() {
+    return g_damagedDataFile;
+}
+
 void OpenSharedData() {
-    QString dreamsPath = AppPath() + QStringLiteral("/dreams.dll");
-    modDB::OpenConnection(modDB::cnDreams, dreamsPath);
-    modDB::OpenRecordset(modDB::rsDreams, modDB::cnDreams,
-                         QStringLiteral("SELECT * From tblDreams ORDER BY Year,Month,Day"));
-    QString keywordsPath = AppPath() + QStringLiteral("/keywords.dll");
-    modDB::OpenConnection(modDB::cnKeywords, keywordsPath);
-    modDB::OpenRecordset(modDB::rsKeywords, modDB::cnKeywords,
-                         QStringLiteral("SELECT * FROM tblKeywords ORDER BY Keyword"));
+    // A journal or dictionary that is there but cannot be used must not pass for an empty one.
+    // The check only reads it, and the data layer refuses to open it for writing afterwards.
+    g_damagedDataFile.reset();
+    const auto open = [](const QString& name, const QString& table, const QStringList& columns,
+                         modDB::ConnectionPtr& connection, modDB::RecordsetPtr& recordset,
+                         const QString& sql) {
+        connection.reset();
+        recordset.reset();
+        QString path = AppPath() + QLatin1Char('/') + name;
+        const QString present = DataFilePath(name);
+        modDB::Status status =
+            present.isEmpty() ? modDB::Status::Ok() : modDB::CheckDataFile(present, table, columns);
+        if (status) {
+            status = modDB::OpenConnection(connection, path);
+            if (status)
+                status = modDB::OpenRecordset(recordset, connection, sql);
+        }
+        if (!present.isEmpty() && !status && !g_damagedDataFile)
+            g_damagedDataFile = DataFileProblem{present, status.reason()};
+    };
+    open(QStringLiteral("dreams.dll"), QStringLiteral("tblDreams"),
+         {QStringLiteral("ID"), QStringLiteral("Year"), QStringLiteral("Month"),
+          QStringLiteral("Day"), QStringLiteral("JournalName"), QStringLiteral("journaltext")},
+         modDB::cnDreams, modDB::rsDreams,
+         QStringLiteral("SELECT * From tblDreams ORDER BY Year,Month,Day"));
+    open(QStringLiteral("keywords.dll"), QStringLiteral("tblKeywords"),
+         {QStringLiteral("Keyword"), QStringLiteral("Description")}, modDB::cnKeywords,
+         modDB::rsKeywords, QStringLiteral("SELECT * FROM tblKeywords ORDER BY Keyword"));
 }
 
 void Main() {

@@ -14,9 +14,26 @@ namespace modMain {
 
 void Main();
 // Opens the four program-wide database objects on the data files of the program folder.
+// A data file that is there but cannot be used is left untouched and reported by
+// DamagedDataFile().
 void OpenSharedData();
 // Unloads every loaded window; the program ends when none is left.
 void UnloadAllForms();
+// True while UnloadAllForms runs: windows then close without asking anything.
+bool UnloadingAllForms();
+
+// The path of the ordinary (not hidden) file that the program folder holds under `name`, its
+// letter case ignored, or an empty text when there is none.
+QString DataFilePath(const QString& name);
+inline bool DataFilePresent(const QString& name) {
+    return !DataFilePath(name).isEmpty();
+}
+// The first data file that OpenSharedData found present but unusable, and why.
+struct DataFileProblem {
+    QString file;
+    QString reason;
+};
+std::optional<DataFileProblem> DamagedDataFile();
 
 // The folder of the running executable, without a trailing separator.
 QString AppPath();

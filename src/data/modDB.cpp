@@ -2,6 +2,7 @@
 
 #include "data/CaseFold.h"
 #include "data/Handle.h"
+#include "data/QueryText.h"
 #include "data/SimulatedFaultVfs.h"
 
 #include <QDir>
@@ -38,6 +39,43 @@ QString dbqPath(const QString& connectionText) {
 
 QString sqliteReason(sqlite3* db, const QString& path) {
     return QStringLiteral("%1: %2").arg(path, QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
+// Data files that a check found unusable, by absolute path, with the reason.
+QHash<QString, QString>& refusedFiles() {
+    static QHash<QString, QString> refused;
+    return refused;
+}
+
+// Opens `file` and reads its schema, which is what tells a database from any other file.
+// `code` receives SQLite's result when that fails.
+Status openDatabase(const QString& file, bool readOnly, bool immutableWhenQuiet, const char* vfs,
+                    sqlite3*& db, int& code) {
+    int flags = SQLITE_OPEN_NOMUTEX | (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+    // A file that is only read, and has no write-ahead log waiting beside it, is opened as
+    // immutable: reading then needs no -wal or -shm files beside it and leaves none there.
+    QByteArray name = QFile::encodeName(file);
+    if (readOnly && immutableWhenQuiet && !QFileInfo::exists(file + QStringLiteral("-wal"))) {
+        QUrl uri = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath());
+        uri.setQuery(QStringLiteral("immutable=1"));
+        name = uri.toEncoded();
+        flags |= SQLITE_OPEN_URI;
+    }
+    db = nullptr;
+    code = sqlite3_open_v2(name.constData(), &db, flags, vfs);
+    if (code == SQLITE_OK) {
+        sqlite3_extended_result_codes(db, 1);
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        sqlite3_create_collation_v2(db, "ONEIRION_NOCASE", SQLITE_UTF16, nullptr, collateNoCase,
+                                    nullptr);
+        code = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    if (code == SQLITE_OK)
+        return Status::Ok();
+    const Status failed = Status::Fail(sqliteReason(db, file));
+    sqlite3_close_v2(db);
+    db = nullptr;
+    return failed;
 }
 
 } // namespace
@@ -117,12 +155,12 @@ Status OpenDatabaseFile(ConnectionPtr& connection, const QString& path, OpenMode
     if (info.isDir())
         return Status::Fail(QStringLiteral("%1: is a folder, not a database").arg(file));
 
+    if (const auto refused = refusedFiles().constFind(info.absoluteFilePath());
+        refused != refusedFiles().cend())
+        return Status::Fail(QStringLiteral("%1: %2").arg(file, *refused));
+
     const SimulatedFault fault =
         simulatedFaults().value(info.absoluteFilePath(), SimulatedFault::None);
-    int flags = SQLITE_OPEN_NOMUTEX;
-    flags |= (mode == OpenMode::ReadOnly || fault == SimulatedFault::ReadOnly)
-                 ? SQLITE_OPEN_READONLY
-                 : SQLITE_OPEN_READWRITE;
     const char* vfs =
         fault == SimulatedFault::DiskFull ? SimulatedFaultVfs::diskFullName() : nullptr;
 
@@ -136,37 +174,19 @@ Status OpenDatabaseFile(ConnectionPtr& connection, const QString& path, OpenMode
     if (connection->handle_)
         return Status::Ok();
 
-    // A file that is only read, and has no write-ahead log waiting beside it, is opened as
-    // immutable: reading then leaves no -wal or -shm files next to the user's update file.
-    QByteArray name = QFile::encodeName(file);
-    if (mode == OpenMode::ReadOnly && !QFileInfo::exists(file + QStringLiteral("-wal"))) {
-        QUrl uri = QUrl::fromLocalFile(info.absoluteFilePath());
-        uri.setQuery(QStringLiteral("immutable=1"));
-        name = uri.toEncoded();
-        flags |= SQLITE_OPEN_URI;
-    }
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(name.constData(), &db, flags, vfs);
-    if (rc != SQLITE_OK) {
-        const Status failed = Status::Fail(sqliteReason(db, file));
-        sqlite3_close_v2(db);
-        return failed;
+    int code = SQLITE_OK;
+    const bool readOnly = mode == OpenMode::ReadOnly || fault == SimulatedFault::ReadOnly;
+    Status opened = openDatabase(file, readOnly, mode == OpenMode::ReadOnly, vfs, db, code);
+    const int primary = code & 0xff;
+    if (!opened && !readOnly &&
+        (primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY || primary == SQLITE_PERM)) {
+        // The file or its folder cannot be written (the write-ahead log lives beside the file):
+        // it opens for reading, and every write then fails and says why.
+        opened = openDatabase(file, true, true, vfs, db, code);
     }
-    sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    sqlite3_create_collation_v2(db, "ONEIRION_NOCASE", SQLITE_UTF16, nullptr, collateNoCase,
-                                nullptr);
-
-    // Reading the schema is what tells a database from any other file.
-    char* error = nullptr;
-    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &error) !=
-        SQLITE_OK) {
-        const Status failed =
-            Status::Fail(QStringLiteral("%1: %2").arg(file, QString::fromUtf8(error)));
-        sqlite3_free(error);
-        sqlite3_close_v2(db);
-        return failed;
-    }
+    if (!opened)
+        return opened;
     if (sqlite3_db_readonly(db, "main") != 1) {
         // Every write is its own transaction and must survive a crash of the program: the
         // write-ahead log with NORMAL sync gives that without an fsync per row.
@@ -187,6 +207,66 @@ void SimulateFault(const QString& path, SimulatedFault fault) {
         simulatedFaults().remove(key);
     else
         simulatedFaults().insert(key, fault);
+}
+
+Status CheckDataFile(const QString& path, const QString& table, const QStringList& columns) {
+    const QString file = ResolveIgnoringCase(path);
+    const QString key = QFileInfo(file).absoluteFilePath();
+    refusedFiles().remove(key);
+    const auto refuse = [&key](const QString& reason) {
+        refusedFiles().insert(key, reason);
+        return Status::Fail(reason);
+    };
+
+    // Reading the first bytes tells an unreadable file apart before SQLite's vaguer words.
+    QFile probe(file);
+    if (!probe.open(QIODevice::ReadOnly))
+        return refuse(QStringLiteral("The file cannot be read: %1.").arg(probe.errorString()));
+    probe.close();
+
+    // Only ever read here: a damaged file must stay exactly as it is.
+    sqlite3* db = nullptr;
+    int code = SQLITE_OK;
+    if (!openDatabase(file, true, true, nullptr, db, code)) {
+        const QString why = QString::fromUtf8(sqlite3_errstr(code));
+        return refuse((code & 0xff) == SQLITE_CORRUPT
+                          ? QStringLiteral("The file is damaged: %1.").arg(why)
+                          : QStringLiteral("It is not a usable database: %1.").arg(why));
+    }
+    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> closer(db, sqlite3_close_v2);
+
+    QStringList damage;
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(3)", -1, &stmt, nullptr);
+    while (rc == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
+        const QString line =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        if (line != QLatin1String("ok"))
+            damage << line;
+    }
+    rc = sqlite3_finalize(stmt);
+    if (rc != SQLITE_OK)
+        damage.prepend(QString::fromUtf8(sqlite3_errmsg(db)));
+    if (!damage.isEmpty())
+        return refuse(
+            QStringLiteral("The file is damaged: %1.").arg(damage.join(QLatin1String("; "))));
+
+    QStringList present;
+    const QByteArray info =
+        QStringLiteral("PRAGMA table_info(%1)").arg(QueryText::QuoteIdentifier(table)).toUtf8();
+    if (sqlite3_prepare_v2(db, info.constData(), -1, &stmt, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            present << QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
+    }
+    sqlite3_finalize(stmt);
+    if (present.isEmpty())
+        return refuse(QStringLiteral("It holds no table %1.").arg(table));
+    for (const QString& column : columns) {
+        if (!present.contains(column, Qt::CaseInsensitive))
+            return refuse(QStringLiteral("Its table %1 has no column %2.").arg(table, column));
+    }
+    return Status::Ok();
 }
 
 } // namespace modDB

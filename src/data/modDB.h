@@ -224,6 +224,11 @@ inline RecordsetPtr rsDreams;
 inline ConnectionPtr cnKeywords;
 inline RecordsetPtr rsKeywords;
 
+// Whether the file at `path` (its name matched ignoring case) is a readable, intact database
+// holding `table` with at least `columns`. The file is only read. Until a later check passes,
+// OpenConnection refuses a file found unusable, so that nothing is ever written to it.
+Status CheckDataFile(const QString& path, const QString& table, const QStringList& columns);
+
 // Test seam: writes to the named file fail as they would on a read-only file or a full disk,
 // for connections opened after the call. An empty path clears every simulated fault.
 enum class SimulatedFault { None, ReadOnly, DiskFull };

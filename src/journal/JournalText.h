@@ -26,6 +26,10 @@ std::optional<qlonglong> WholeNumber(const QVariant& value);
 // How a stored value is written into a node's key or text: plain decimal for numbers.
 QString PlainValue(const QVariant& value);
 
+inline QString RootKey() {
+    return QStringLiteral("MyDreams");
+}
+
 // Entry nodes are the nodes whose key holds '~'; the ID follows the first character.
 inline bool IsEntryKey(const QString& key) {
     return key.contains(QLatin1Char('~'));

@@ -1,12 +1,13 @@
 // Printing the entry the editor shows.
 
+#include "app/MsgBox.h"
 #include "app/frmMain.h"
 #include "app/modText.h"
-#include "data/modDB.h"
 #include "journal/JournalText.h"
 
-#include <QComboBox>
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPrinter>
@@ -15,44 +16,54 @@
 #include <QTextEdit>
 
 void frmMain::cmdPrint_Click() {
+    const QString name = modText::TrimSpaces(txtJournalName->text());
+    if (name.isEmpty() && modText::TrimSpaces(journal::EditorText(rtbJournalText)).isEmpty()) {
+        MsgBox::Show(tr("There Is Nothing To Print\nOpen a journal entry or write one first."),
+                     MsgBox::Icon::Exclamation);
+        return;
+    }
     cdlg.CancelError = true;
-    // Only whole entries are printed, and always to a printer.
-    cdlg.Flags = CommonDialog::PD_DISABLEPRINTTOFILE | CommonDialog::PD_NOPAGENUMS;
+    // Only whole entries are printed, to a printer or, where there is none, to a PDF file.
+    cdlg.Flags = CommonDialog::PD_NOPAGENUMS;
     cdlg.PrinterDefault = true;
     QPrinter printer(QPrinter::HighResolution);
+    // The dialog proposes a PDF file named after the document; a name is no path.
+    printer.setDocName(QString(name).replace(QLatin1Char('/'), QLatin1Char('-')));
     if (!cdlg.ShowPrinter(this, printer))
         return;
-    printJournal(printer);
+    // A PDF file that cannot be written would leave the print silently empty: find out first.
+    QString failure;
+    if (!printer.outputFileName().isEmpty()) {
+        QFile target(printer.outputFileName());
+        if (!target.open(QIODevice::Append))
+            failure = QStringLiteral("%1: %2").arg(
+                QDir::toNativeSeparators(printer.outputFileName()), target.errorString());
+    }
+    if (failure.isEmpty()) {
+        printJournal(printer);
+        if (printer.printerState() == QPrinter::Error)
+            failure = tr("The printer %1 reported an error.").arg(printer.printerName());
+    }
+    if (!failure.isEmpty())
+        MsgBox::ShowNotSaved(tr("Journal Could Not Be Printed"), failure);
 }
 
 void frmMain::printJournal(QPrinter& printer) {
     const QString name = modText::TrimSpaces(txtJournalName->text());
     const QString text = journal::EditorText(rtbJournalText);
-    // An empty editor shows no entry, and an empty page helps nobody.
-    if (name.isEmpty() && modText::TrimSpaces(text).isEmpty())
-        return;
 
-    // A saved entry prints its stored date: a year outside the year list leaves the list showing
-    // another entry's year. A new entry prints the date the lists show.
-    int year = cboYear->currentText().toInt();
-    int month = cboMonth->currentIndex() + 1;
-    int day = cboDate->currentText().toInt();
-    if (shownJournalId_ && modDB::rsDreams) {
-        modDB::Recordset& dreams = *modDB::rsDreams;
-        dreams.Filter(QStringLiteral("ID=") + QString::number(*shownJournalId_));
-        if (!dreams.EOF_()) {
-            year = int(journal::WholeNumber(dreams.Field(QStringLiteral("Year"))).value_or(year));
-            month =
-                int(journal::WholeNumber(dreams.Field(QStringLiteral("Month"))).value_or(month));
-            day = int(journal::WholeNumber(dreams.Field(QStringLiteral("Day"))).value_or(day));
-        }
-        dreams.Filter(QString());
-    }
-    const QDate date(year, month, day);
-    // A stored date such as 31 February is printed as it was stored.
+    // The date as a save would store it: a stored year that the year list cannot show is
+    // printed as stored, not as the list still shows it.
+    const std::array<DatePart, 3> parts = journalDate();
+    auto part = [&parts](std::size_t i) {
+        return parts[i].value ? QString::number(*parts[i].value) : QStringLiteral("?");
+    };
+    const QDate date = parts[0].value && parts[1].value && parts[2].value
+                           ? QDate(int(*parts[0].value), int(*parts[1].value), int(*parts[2].value))
+                           : QDate();
     const QString dateText = date.isValid()
                                  ? QLocale().toString(date, QLocale::LongFormat)
-                                 : QStringLiteral("%1-%2-%3").arg(month).arg(day).arg(year);
+                                 : QStringLiteral("%1-%2-%3").arg(part(1), part(2), part(0));
 
     QTextDocument document;
     document.setDefaultFont(rtbJournalText->font());

@@ -18,21 +18,16 @@ namespace {
 
 const QString kSaveCaption = QStringLiteral("S&ave");
 const QString kUpdateCaption = QStringLiteral("Upd&ate");
+const char* const kDateColumns[3] = {"Year", "Month", "Day"};
 
-// Selects a node the way a click would leave it: its branch opened, the node in view.
-void selectNode(QTreeWidget* tree, QTreeWidgetItem* node) {
-    for (QTreeWidgetItem* up = node->parent(); up != nullptr; up = up->parent())
-        up->setExpanded(true);
-    tree->setCurrentItem(node);
-    node->setExpanded(true);
-    tree->scrollToItem(node);
-}
-
-// Whether any stored entry is named `name`, ignoring case; stored names keep their own spaces.
-bool nameTaken(modDB::Recordset& dreams, const QString& name) {
+// Whether a stored entry other than `exceptId` is named `name`, ignoring case; stored names keep
+// their own spaces.
+bool nameTaken(modDB::Recordset& dreams, const QString& name, std::optional<qlonglong> exceptId) {
     // The filter answers from an index instead of a walk over every entry.
     dreams.Filter(modDB::QueryText::EqualsFilter(QStringLiteral("JournalName"), name));
-    const bool taken = dreams.RecordCount() > 0;
+    bool taken = false;
+    for (; !taken && !dreams.EOF_(); dreams.MoveNext())
+        taken = !exceptId || journal::WholeNumber(dreams.Field(QStringLiteral("ID"))) != exceptId;
     dreams.Filter(QString());
     return taken;
 }
@@ -41,86 +36,135 @@ modDB::Status noJournalStore() {
     return modDB::Status::Fail(QStringLiteral("The journal file Dreams.dll is not open."));
 }
 
+// Narrows the journal to the entry with `id`, its current row; fails when there is none.
+modDB::Status findEntry(const modDB::RecordsetPtr& dreams, qlonglong id) {
+    if (!dreams || !dreams->IsOpen())
+        return noJournalStore();
+    if (const modDB::Status filtered = dreams->Filter(QStringLiteral("ID=") + QString::number(id));
+        !filtered)
+        return filtered;
+    if (dreams->EOF_())
+        return modDB::Status::Fail(QStringLiteral("The entry no longer exists."));
+    return modDB::Status::Ok();
+}
+
 } // namespace
 
+void frmMain::selectTreeNode(const QString& key, bool expand) {
+    QTreeWidgetItem* node = dreamNodes_.value(key);
+    openNodeKey_ = node != nullptr ? key : QString();
+    if (node == nullptr) {
+        tvDreams->setCurrentItem(nullptr);
+        tvDreams->clearSelection();
+        return;
+    }
+    // As a click would leave it: its branch opened, the node in view.
+    for (QTreeWidgetItem* up = node->parent(); up != nullptr; up = up->parent())
+        up->setExpanded(true);
+    tvDreams->setCurrentItem(node);
+    if (expand)
+        node->setExpanded(true);
+    tvDreams->scrollToItem(node);
+}
+
+bool frmMain::journalNameFree(std::optional<qlonglong> exceptId) {
+    const modDB::RecordsetPtr& dreams = modDB::rsDreams;
+    if (!dreams || !dreams->IsOpen() ||
+        !nameTaken(*dreams, modText::TrimSpaces(txtJournalName->text()), exceptId))
+        return true;
+    // The analysis saves first and goes on with a taken name without a word.
+    if (!analysisRunning_) {
+        MsgBox::Show(QStringLiteral("Journal With This Name Already Exists\n"
+                                    "Please Rename The Journal"),
+                     MsgBox::Icon::Critical);
+        txtJournalName->setFocus();
+    }
+    return false;
+}
+
 void frmMain::cmdSave_Click() {
+    saveJournal();
+}
+
+bool frmMain::saveJournal() {
     if (!ValidateJournal())
-        return;
+        return false;
+    // The editor's entry is written by its ID, under whatever name and date it now has.
+    return shownJournalId_ ? updateJournal() : addJournal();
+}
+
+bool frmMain::updateJournal() {
     const modDB::RecordsetPtr dreams = modDB::rsDreams;
-
-    if (QString::compare(cmdSave->text(), kSaveCaption, Qt::CaseInsensitive) != 0) {
-        // Update: the entry the editor shows, by its ID, whatever its name now reads.
-        auto update = [&]() -> modDB::Status {
-            if (!dreams || !dreams->IsOpen())
-                return noJournalStore();
-            if (!shownJournalId_)
-                return modDB::Status::Fail(QStringLiteral("No saved entry is open in the editor."));
-            if (const modDB::Status filtered =
-                    dreams->Filter(QStringLiteral("ID=") + QString::number(*shownJournalId_));
-                !filtered)
-                return filtered;
-            if (dreams->EOF_())
-                return modDB::Status::Fail(QStringLiteral("The entry no longer exists."));
-            if (const modDB::Status set =
-                    dreams->SetField(QStringLiteral("journaltext"),
-                                     modText::TrimSpaces(journal::EditorText(rtbJournalText)));
-                !set)
-                return set;
-            return dreams->Update();
-        };
-        const modDB::Status updated = update();
-        if (dreams && dreams->IsOpen()) {
-            dreams->CancelUpdate();
-            dreams->Filter(QString());
-        }
-        if (!updated) {
-            MsgBox::ShowNotSaved(
-                QStringLiteral("Journal Could Not Be Updated\n"
-                               "The changed text was not stored; it is still in the "
-                               "editor."),
-                updated.reason());
-            return;
-        }
-        MsgBox::Show(QStringLiteral("Journal Updated Successfully"), MsgBox::Icon::Information);
-        cmdCancel->setEnabled(false);
-        cmdDelete->setEnabled(false);
-        cmdSave->setText(kSaveCaption);
-        return;
-    }
-
-    // New entry.
+    const qlonglong id = *shownJournalId_;
     const QString typedName = txtJournalName->text();
-    if (dreams && dreams->IsOpen() && nameTaken(*dreams, modText::TrimSpaces(typedName))) {
-        // The analysis saves first and goes on with a taken name without a word.
-        if (!analysisRunning_) {
-            MsgBox::Show(QStringLiteral("Journal With This Name Already Exists\n"
-                                        "Please Rename The Journal"),
-                         MsgBox::Icon::Critical);
-            txtJournalName->setFocus();
+    if (!journalNameFree(id))
+        return false;
+
+    const std::array<DatePart, 3> date = journalDate();
+    const EditorContent written = editorContent();
+    // Only a new name or date moves the entry's node.
+    const bool moved = written.name != storedContent_.name || written.year != storedContent_.year ||
+                       written.month != storedContent_.month || written.day != storedContent_.day;
+    auto update = [&]() -> modDB::Status {
+        modDB::Status step = findEntry(dreams, id);
+        if (step)
+            step = dreams->SetField(QStringLiteral("JournalName"), typedName);
+        if (step)
+            step = dreams->SetField(QStringLiteral("journaltext"),
+                                    modText::TrimSpaces(journal::EditorText(rtbJournalText)));
+        for (std::size_t part = 0; part < date.size() && step; ++part) {
+            if (!date[part].keepStored && date[part].value)
+                step =
+                    dreams->SetField(QLatin1String(kDateColumns[part]), short(*date[part].value));
         }
-        return;
+        return step ? dreams->Update() : step;
+    };
+    const modDB::Status updated = update();
+    if (dreams && dreams->IsOpen()) {
+        dreams->CancelUpdate();
+        dreams->Filter(QString());
+    }
+    if (!updated) {
+        MsgBox::ShowNotSaved(
+            QStringLiteral("Journal Could Not Be Updated\n"
+                           "The changed entry was not stored; it is still in the editor."),
+            updated.reason());
+        return false;
     }
 
+    if (moved)
+        LoadDreamTree(ArrangeByDate);
+    selectTreeNode(journal::EntryKey(id), true);
+    storedContent_ = written;
+    cmdCancel->setEnabled(false);
+    cmdDelete->setEnabled(true);
+    cmdSave->setText(kUpdateCaption);
+    MsgBox::Show(QStringLiteral("Journal Updated Successfully"), MsgBox::Icon::Information);
+    return true;
+}
+
+bool frmMain::addJournal() {
+    const modDB::RecordsetPtr dreams = modDB::rsDreams;
+    const QString typedName = txtJournalName->text();
+    if (!journalNameFree(std::nullopt))
+        return false;
+
+    const std::array<DatePart, 3> date = journalDate();
     qlonglong newId = 0;
     auto add = [&]() -> modDB::Status {
         if (!dreams || !dreams->IsOpen())
             return noJournalStore();
         modDB::Status step = dreams->AddNew();
-        auto set = [&](const char* column, const QVariant& value) {
-            if (step)
-                step = dreams->SetField(QLatin1String(column), value);
-        };
-        set("JournalName", typedName);
-        set("journaltext", journal::EditorText(rtbJournalText));
-        bool ok = false;
-        const short year = modText::TrimSpaces(cboYear->currentText()).toShort(&ok);
-        if (ok)
-            set("Year", year);
-        if (cboMonth->currentIndex() >= 0)
-            set("Month", short(cboMonth->currentIndex() + 1));
-        const short day = modText::TrimSpaces(cboDate->currentText()).toShort(&ok);
-        if (ok)
-            set("Day", day);
+        if (step)
+            step = dreams->SetField(QStringLiteral("JournalName"), typedName);
+        if (step)
+            step = dreams->SetField(QStringLiteral("journaltext"),
+                                    journal::EditorText(rtbJournalText));
+        for (std::size_t part = 0; part < date.size() && step; ++part) {
+            if (date[part].value)
+                step =
+                    dreams->SetField(QLatin1String(kDateColumns[part]), short(*date[part].value));
+        }
         if (!step)
             return step;
         if (const modDB::Status written = dreams->Update(); !written)
@@ -141,30 +185,30 @@ void frmMain::cmdSave_Click() {
                            "still in the editor.")
                 .arg(modText::TrimSpaces(typedName)),
             added.reason());
-        return;
+        return false;
     }
     dreams->Requery();
 
     LoadDreamTree(ArrangeByDate);
-    if (QTreeWidgetItem* node = dreamNodes_.value(journal::EntryKey(newId)))
-        selectNode(tvDreams, node);
+    selectTreeNode(journal::EntryKey(newId), true);
     shownJournalId_ = newId;
+    rememberEditorContent();
     cmdNewJournal->setEnabled(true);
     cmdDelete->setEnabled(true);
     cmdSave->setText(kUpdateCaption);
     MsgBox::Show(QStringLiteral("Journal Saved Successfully"), MsgBox::Icon::Information);
+    return true;
 }
 
 void frmMain::cmdDelete_Click() {
-    const QList<QTreeWidgetItem*> selected = tvDreams->selectedItems();
-    if (selected.isEmpty())
+    // The entry the editor shows, never merely the node the tree highlights.
+    if (!shownJournalId_)
         return;
-    QTreeWidgetItem* node = selected.first();
-    const QString key = node->data(0, Qt::UserRole).toString();
-    if (!journal::IsEntryKey(key))
-        return;
-    const QString entryText = node->text(0);
-    QTreeWidgetItem* month = node->parent();
+    const qlonglong id = *shownJournalId_;
+    QTreeWidgetItem* node = dreamNodes_.value(journal::EntryKey(id));
+    const QString entryText =
+        node != nullptr ? node->text(0) : modText::TrimSpaces(txtJournalName->text());
+    QTreeWidgetItem* month = node != nullptr ? node->parent() : nullptr;
     QTreeWidgetItem* year = month != nullptr ? month->parent() : nullptr;
     const QString monthKey = month != nullptr ? month->data(0, Qt::UserRole).toString() : QString();
     const QString yearKey = year != nullptr ? year->data(0, Qt::UserRole).toString() : QString();
@@ -175,17 +219,9 @@ void frmMain::cmdDelete_Click() {
         return;
 
     const modDB::RecordsetPtr dreams = modDB::rsDreams;
-    auto remove = [&]() -> modDB::Status {
-        if (!dreams || !dreams->IsOpen())
-            return noJournalStore();
-        if (const modDB::Status filtered = dreams->Filter(QStringLiteral("ID=") + key.mid(1));
-            !filtered)
-            return filtered;
-        if (dreams->EOF_())
-            return modDB::Status::Fail(QStringLiteral("The entry no longer exists."));
-        return dreams->Delete();
-    };
-    const modDB::Status removed = remove();
+    modDB::Status removed = findEntry(dreams, id);
+    if (removed)
+        removed = dreams->Delete();
     if (dreams && dreams->IsOpen()) {
         dreams->Filter(QString());
         dreams->Requery();
@@ -201,12 +237,9 @@ void frmMain::cmdDelete_Click() {
     SetJournalEnabled(false);
     ClearJournal();
     LoadDreamTree(ArrangeByDate);
-    QTreeWidgetItem* reselect = dreamNodes_.value(monthKey);
-    if (reselect == nullptr)
-        reselect = dreamNodes_.value(yearKey);
-    if (reselect == nullptr)
-        reselect = tvDreams->topLevelItem(0);
-    if (reselect != nullptr)
-        selectNode(tvDreams, reselect);
+    QString reselect = dreamNodes_.contains(monthKey)  ? monthKey
+                       : dreamNodes_.contains(yearKey) ? yearKey
+                                                       : journal::RootKey();
+    selectTreeNode(reselect, true);
     MsgBox::Show(QStringLiteral("Journal Deleted Successfully"), MsgBox::Icon::Critical);
 }

@@ -8,11 +8,10 @@
 #include <QGroupBox>
 #include <QLocale>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTreeWidget>
 
 namespace {
-
-const QString kRootKey = QStringLiteral("MyDreams");
 
 // Image numbers of ImageList1, counted from 1.
 enum TreeImage { RootImage = 1, YearImage = 2, MonthImage = 3, EntryImage = 4 };
@@ -37,6 +36,7 @@ QString monthText(const QVariant& month) {
 } // namespace
 
 void frmMain::LoadDreamTree(bool arrangeByDate) {
+    ++treeBuilds_;
     tvDreams->clear();
     dreamNodes_.clear();
 
@@ -53,7 +53,8 @@ void frmMain::LoadDreamTree(bool arrangeByDate) {
         dreamNodes_.insert(key, node);
         return node;
     };
-    QTreeWidgetItem* root = addNode(nullptr, kRootKey, QStringLiteral("My Dreams"), RootImage);
+    QTreeWidgetItem* root =
+        addNode(nullptr, journal::RootKey(), QStringLiteral("My Dreams"), RootImage);
 
     auto yearNode = [&](const QVariant& year) {
         const QString text = journal::PlainValue(year);
@@ -118,14 +119,41 @@ void frmMain::LoadDreamTree(bool arrangeByDate) {
 void frmMain::Check1_Click() {
     ArrangeByDate = !Check1->isChecked();
     LoadDreamTree(ArrangeByDate);
+    // The node of what the editor shows stays highlighted in the new arrangement.
+    selectTreeNode(openNodeKey_, false);
     Check1->setText(Check1->isChecked() ? QStringLiteral("Arrange by Date")
                                         : QStringLiteral("Arrange by Name"));
 }
 
 void frmMain::tvDreams_NodeClick(QTreeWidgetItem* Node) {
-    if (Node == nullptr)
+    if (Node == nullptr || openingNode_)
         return;
     const QString key = Node->data(0, Qt::UserRole).toString();
+    // The entry being edited, clicked again: it stays as typed.
+    if (key == openNodeKey_ && journalChanged()) {
+        BringToFront(Frame2);
+        return;
+    }
+    const QScopedValueRollback<bool> opening(openingNode_, true);
+    const int builds = treeBuilds_;
+    if (!offerToSaveChanges()) {
+        // The highlight goes back to what the editor still shows.
+        selectTreeNode(openNodeKey_, false);
+        return;
+    }
+    if (treeBuilds_ != builds) {
+        // The save rebuilt the tree: the clicked node is gone, its key is not.
+        Node = dreamNodes_.value(key);
+        if (Node == nullptr)
+            return;
+    }
+    if (Node->treeWidget() == tvDreams && !Node->isSelected()) {
+        for (QTreeWidgetItem* up = Node->parent(); up != nullptr; up = up->parent())
+            up->setExpanded(true);
+        tvDreams->setCurrentItem(Node);
+    }
+    openNodeKey_ = key;
+
     if (journal::IsEntryKey(key)) {
         ShowJournal(key);
         cmdSave->setEnabled(true);
@@ -138,6 +166,29 @@ void frmMain::tvDreams_NodeClick(QTreeWidgetItem* Node) {
         cmdDelete->setEnabled(false);
     }
     BringToFront(Frame2);
+}
+
+void frmMain::queueTreeSync() {
+    if (treeSyncQueued_)
+        return;
+    treeSyncQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            treeSyncQueued_ = false;
+            syncEditorWithTree();
+        },
+        Qt::QueuedConnection);
+}
+
+void frmMain::syncEditorWithTree() {
+    // A click opens its node on release; a question already open decides the rest.
+    if (treeMouseDown_ || openingNode_)
+        return;
+    const QList<QTreeWidgetItem*> selected = tvDreams->selectedItems();
+    if (selected.isEmpty() || selected.first()->data(0, Qt::UserRole).toString() == openNodeKey_)
+        return;
+    tvDreams_NodeClick(selected.first());
 }
 
 void frmMain::tvDreams_KeyUp(int KeyCode, int) {

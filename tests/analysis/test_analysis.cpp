@@ -5,16 +5,23 @@
 #include "app/frmMain.h"
 #include "data/modDB.h"
 
+#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTreeWidget>
+
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -55,9 +62,12 @@ protected:
         ProgramFixture::SetUp();
         ASSERT_NE(StartMain(), nullptr);
     }
-    // Writes a new entry as a user would and clicks "Analyze This Dream", answering the save's
-    // message when there is one.
+    // Drops what the editor holds (Cancel asks nothing), writes a new entry as a user would and
+    // clicks "Analyze This Dream", answering the save's message when there is one.
     void analyzeNewEntry(const QString& name, const QString& text) {
+        auto* cancel = testsupport::Find<QPushButton>(form, "cmdCancel");
+        if (cancel->isEnabled())
+            cancel->click();
         form->cmdStartNewJournal_Click();
         form->txtJournalName->setText(name);
         form->rtbJournalText->setPlainText(text);
@@ -174,26 +184,100 @@ TEST_F(Analysis, FindReplaceCountsAndMarksWithoutMovingTheSelection) {
     EXPECT_EQ(marks(box).size(), 3);
 }
 
-TEST_F(Analysis, TheAnalysisViewEmptiesTheClipboard) {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    auto emptiedBy = [clipboard](const std::function<void()>& action) {
-        clipboard->setText("copied");
-        const bool copied = clipboard->text() == "copied";
-        action();
-        return copied && clipboard->text().isEmpty();
-    };
-    EXPECT_TRUE(emptiedBy([&] { form->rtbJournalText1->setPlainText("cat"); }));
-    EXPECT_TRUE(emptiedBy([&] { form->rtbJournalText1_Click(); }));
-    EXPECT_TRUE(emptiedBy([&] { form->rtbJournalText1_MouseUp(1, 0, 5, 5); }));
-    // Pressing, moving and releasing the mouse over the text reach the handlers.
-    QWidget* view = form->rtbJournalText1->viewport();
-    for (const QEvent::Type type :
-         {QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseButtonRelease}) {
-        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-        QMouseEvent event(type, QPointF(5, 5), view->mapToGlobal(QPointF(5, 5)), button, button,
-                          Qt::NoModifier);
-        EXPECT_TRUE(emptiedBy([&] { QCoreApplication::sendEvent(view, &event); })) << type;
+// Text that another program put on the clipboard and in the X11 selection. Where the window
+// system shares them between programs, a child process owns them; otherwise this one does.
+class ForeignClipboard {
+public:
+    ForeignClipboard() {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+            owner_.start(QStringLiteral(CLIPBOARD_OWNER), {kCopied, kSelected});
+            owner_.waitForReadyRead(10000);
+            EXPECT_EQ(owner_.readLine().trimmed(), QByteArray("owned"));
+            EXPECT_FALSE(clipboard->ownsClipboard());
+        } else {
+            clipboard->setText(kCopied);
+            if (clipboard->supportsSelection())
+                clipboard->setText(kSelected, QClipboard::Selection);
+        }
     }
+    ~ForeignClipboard() {
+        owner_.kill();
+        owner_.waitForFinished();
+    }
+    // What is left of it, or why not.
+    static QString survived() {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        if (clipboard->text() != kCopied)
+            return "clipboard now holds \"" + clipboard->text() + '"';
+        if (clipboard->supportsSelection() && clipboard->text(QClipboard::Selection) != kSelected)
+            return "selection now holds \"" + clipboard->text(QClipboard::Selection) + '"';
+        return "survived";
+    }
+
+private:
+    static inline const QString kCopied = QStringLiteral("copied in another program");
+    static inline const QString kSelected = QStringLiteral("selected in another program");
+    QProcess owner_;
+};
+
+class AnalysisView : public Analysis {};
+
+TEST_F(AnalysisView, LeavesOtherProgramsClipboardAloneAndGivesNothingToCopy) {
+    form->show();
+    const qlonglong id = testsupport::AddJournalRow(DreamsFile(), 2001, 1, 1, "Old", "A cat.");
+    modDB::rsDreams->Requery();
+    form->LoadDreamTree(true);
+    ForeignClipboard foreign;
+    auto* view = testsupport::Find<QTextEdit>(form, "rtbJournalText1");
+    QWidget* surface = view->viewport();
+    const QPoint inside(20, 10);
+    auto mouse = [surface](QEvent::Type type, QPoint at, Qt::MouseButton button) {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+        QMouseEvent event(type, at, surface->mapToGlobal(at), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(surface, &event);
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> steps = {
+        {"starting an entry", [&] { form->cmdStartNewJournal->click(); }},
+        {"showing an entry",
+         [&] {
+             form->tvDreams_NodeClick(
+                 form->tvDreams->findItems("Old", Qt::MatchStartsWith | Qt::MatchRecursive)[0]);
+         }},
+        {"analysing it", [&] { analyze(); }},
+        {"moving the mouse", [&] { mouse(QEvent::MouseMove, inside, Qt::NoButton); }},
+        {"dragging over the text",
+         [&] {
+             mouse(QEvent::MouseButtonPress, inside, Qt::LeftButton);
+             mouse(QEvent::MouseMove, inside + QPoint(200, 40), Qt::LeftButton);
+             mouse(QEvent::MouseButtonRelease, inside + QPoint(200, 40), Qt::LeftButton);
+         }},
+        {"double-clicking a word",
+         [&] { QTest::mouseDClick(surface, Qt::LeftButton, {}, inside); }},
+        {"middle-clicking", [&] { QTest::mouseClick(surface, Qt::MiddleButton, {}, inside); }},
+        {"select all and copy keys",
+         [&] {
+             view->setFocus();
+             QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+             QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+             QTest::keyClick(view, Qt::Key_Insert, Qt::ControlModifier);
+         }},
+        {"asking for its menu",
+         [&] {
+             QContextMenuEvent menu(QContextMenuEvent::Mouse, inside, surface->mapToGlobal(inside));
+             QCoreApplication::sendEvent(surface, &menu);
+         }},
+    };
+    for (const auto& [name, step] : steps) {
+        step();
+        testsupport::ProcessEvents();
+        EXPECT_EQ(ForeignClipboard::survived(), "survived") << name;
+        // Nothing selected is nothing to copy, drag or offer as the X11 selection.
+        EXPECT_FALSE(view->textCursor().hasSelection()) << name;
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << name;
+    }
+    EXPECT_EQ(view->toPlainText(), QStringLiteral("A cat."));
+    EXPECT_EQ(id, 1);
 }
 
 } // namespace

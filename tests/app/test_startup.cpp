@@ -11,8 +11,13 @@
 #include <QFile>
 #include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTextEdit>
 #include <QThread>
 #include <QTreeWidget>
+
+#include <optional>
 
 namespace {
 
@@ -93,16 +98,147 @@ TEST_F(Startup, DataFilesNamedInOtherLetterCaseAreFound) {
     EXPECT_TRUE(testsupport::TakeMessageTexts().isEmpty());
 }
 
-TEST_F(Startup, ACorruptJournalDoesNotStopTheStart) {
-    QFile dreams(DreamsFile());
-    ASSERT_TRUE(dreams.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    dreams.write(QByteArray(10000, '\x7f'));
-    dreams.close();
-    frmMain* w = StartMain();
-    ASSERT_NE(w, nullptr);
-    ASSERT_EQ(w->tvDreams->topLevelItemCount(), 1);
-    EXPECT_EQ(w->tvDreams->topLevelItem(0)->childCount(), 0);
-    EXPECT_EQ(w->lstKeywords->count(), 5);
+enum class Damage { Truncated, Zeroed, ForeignSchema, Unreadable };
+
+struct DamagedFile {
+    const char* file;
+    Damage damage;
+};
+
+void PrintTo(const DamagedFile& damaged, std::ostream* out) {
+    *out << damaged.file << '/' << int(damaged.damage);
+}
+
+class DamagedDataFile : public Startup, public ::testing::WithParamInterface<DamagedFile> {
+protected:
+    // Fills the file to many pages, so that cutting it in half loses real content.
+    void grow(const QString& path) {
+        const bool dreams = path == DreamsFile();
+        for (int i = 0; i < 400; ++i) {
+            const QString text = QStringLiteral("A long dream about the sea, number %1. ").arg(i);
+            if (dreams)
+                testsupport::AddJournalRow(path, 2008, 3, 1 + i % 28, text, text.repeated(5));
+            else
+                testsupport::Exec(path, "INSERT INTO tblKeywords VALUES (?, ?)",
+                                  {QStringLiteral("word%1").arg(i), text.repeated(5)});
+        }
+    }
+    static void overwrite(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+};
+
+TEST_P(DamagedDataFile, IsNamedWithItsReasonAndLeftExactlyAsItWas) {
+    const QString path = folder.filePath(QLatin1String(GetParam().file));
+    const bool dreams = path == DreamsFile();
+    std::optional<testsupport::PermissionsApply> permissions;
+    switch (GetParam().damage) {
+    case Damage::Truncated: {
+        grow(path);
+        const QByteArray whole = testsupport::FileBytes(path);
+        ASSERT_GT(whole.size(), 40000);
+        overwrite(path, whole.left(whole.size() / 2));
+        break;
+    }
+    case Damage::Zeroed:
+        overwrite(path, QByteArray(testsupport::FileBytes(path).size(), '\0'));
+        break;
+    case Damage::ForeignSchema:
+        ASSERT_TRUE(QFile::remove(path));
+        testsupport::Exec(path, dreams ? "CREATE TABLE tblDreams (ID INTEGER PRIMARY KEY, Title)"
+                                       : "CREATE TABLE notes (Keyword, Description)");
+        break;
+    case Damage::Unreadable:
+        break;
+    }
+    const QByteArray before = testsupport::FileBytes(path);
+    if (GetParam().damage == Damage::Unreadable) {
+        ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::WriteOwner));
+        permissions.emplace();
+    }
+
+    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
+    EXPECT_EQ(StartMain(), nullptr);
+    const QList<MsgBox::Shown> shown = MsgBox::TakeShown();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].icon, MsgBox::Icon::Critical);
+    const QStringList lines = shown[0].text.split('\n');
+    EXPECT_EQ(lines.value(0), "Oneirion Cannot Use " + QDir::toNativeSeparators(path));
+    const char* const reasons[] = {"The file is damaged", "It is not a usable database",
+                                   dreams ? "Its table tblDreams has no column Year"
+                                          : "It holds no table tblKeywords",
+                                   "The file cannot be read"};
+    EXPECT_TRUE(lines.value(1).startsWith(QLatin1String(reasons[int(GetParam().damage)])))
+        << lines.value(1).toStdString();
+    // It ends as a start with a missing file does.
+    EXPECT_TRUE(modMain::LoadedForms().isEmpty());
+    EXPECT_EQ(closingPages(), 1);
+
+    permissions.reset();
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    EXPECT_EQ(testsupport::FileBytes(path), before);
+    for (const char* companion : {"-wal", "-shm", "-journal"})
+        EXPECT_FALSE(QFile::exists(path + QLatin1String(companion))) << companion;
+}
+
+INSTANTIATE_TEST_SUITE_P(FourWays, DamagedDataFile,
+                         ::testing::Values(DamagedFile{"Dreams.dll", Damage::Truncated},
+                                           DamagedFile{"Dreams.dll", Damage::Zeroed},
+                                           DamagedFile{"Dreams.dll", Damage::ForeignSchema},
+                                           DamagedFile{"Dreams.dll", Damage::Unreadable},
+                                           DamagedFile{"Keywords.dll", Damage::Truncated},
+                                           DamagedFile{"Keywords.dll", Damage::Zeroed},
+                                           DamagedFile{"Keywords.dll", Damage::ForeignSchema},
+                                           DamagedFile{"Keywords.dll", Damage::Unreadable}));
+
+TEST_F(Startup, AReadOnlyFolderOrFileOpensForReadingAndSaysSoOnce) {
+    const qlonglong id = testsupport::AddJournalRow(DreamsFile(), 2008, 3, 14, "Flying", "Up.");
+    for (const bool wholeFolder : {true, false}) {
+        SCOPED_TRACE(wholeFolder ? "folder" : "file");
+        const QString locked = wholeFolder ? folder.path() : DreamsFile();
+        const QFileDevice::Permissions open = QFile::permissions(locked);
+        ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        {
+            const testsupport::PermissionsApply permissions;
+            MsgBox::SetNextAnswer(MsgBox::Answer::OK);
+            frmMain* w = StartMain();
+            ASSERT_NE(w, nullptr);
+            const QList<MsgBox::Shown> shown = MsgBox::TakeShown();
+            ASSERT_EQ(shown.size(), 1);
+            EXPECT_EQ(shown[0].icon, MsgBox::Icon::Exclamation);
+            EXPECT_TRUE(shown[0].text.startsWith("Changes Cannot Be Saved\n"));
+            EXPECT_TRUE(shown[0].text.contains(QDir::toNativeSeparators(DreamsFile())));
+
+            // Everything reads; a write fails and says so, keeping what was typed.
+            auto* tree = testsupport::Find<QTreeWidget>(w, "tvDreams");
+            QTreeWidgetItem* entry =
+                tree->findItems("Flying", Qt::MatchStartsWith | Qt::MatchRecursive).value(0);
+            ASSERT_NE(entry, nullptr);
+            tree->scrollToItem(entry);
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                              tree->visualItemRect(entry).center());
+            auto* text = testsupport::Find<QTextEdit>(w, "rtbJournalText");
+            EXPECT_EQ(text->toPlainText(), QStringLiteral("Up."));
+            EXPECT_EQ(testsupport::Find<QListWidget>(w, "lstKeywords")->count(), 5);
+            text->setPlainText("Changed.");
+            MsgBox::SetNextAnswer(MsgBox::Answer::OK);
+            testsupport::Find<QPushButton>(w, "cmdSave")->click();
+            EXPECT_TRUE(testsupport::TakeMessageTexts().value(0).startsWith(
+                "Journal Could Not Be Updated\n"));
+            EXPECT_EQ(text->toPlainText(), QStringLiteral("Changed."));
+            testsupport::Find<QPushButton>(w, "cmdCancel")->click();
+            modMain::UnloadAllForms();
+            testsupport::ProcessEvents();
+        }
+        ASSERT_TRUE(QFile::setPermissions(locked, open));
+        EXPECT_EQ(
+            testsupport::Query(DreamsFile(), "SELECT journaltext FROM tblDreams WHERE ID = ?", {id})
+                .value(0)
+                .value(0),
+            QVariant("Up."));
+    }
 }
 
 // Another running instance, even one showing only the import window, refuses a normal start;

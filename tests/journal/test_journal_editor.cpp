@@ -1,9 +1,16 @@
 // The journal editor: its states, showing stored entries and printing the one shown.
 
 #include "JournalTestSupport.h"
+#include "shell/modRegistry.h"
 
+#include <QApplication>
+#include <QLocale>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QTimer>
+
+#include <tuple>
 
 using namespace journaltest;
 
@@ -53,50 +60,133 @@ TEST_F(JournalEditor, StateTableHoldsAfterEveryTransition) {
     EXPECT_TRUE(Shown().isEmpty());
 }
 
-TEST_F(JournalEditor, PrintsTheShownEntryOnlyWhenConfirmed) {
+TEST_F(JournalEditor, NewEntriesStartOnTodayAndDaysAMonthLacksAreRefused) {
+    const qlonglong stored = Add(2023, 4, 30, "April", "Rain.");
+    frmMain* w = StartMain();
+    ASSERT_NE(w, nullptr);
+    modRegistry::testing::SetToday(QDate(2024, 2, 29));
+    const QList<int> today{124, 1, 28};
+
+    Button(w, "cmdStartNewJournal")->click();
+    EXPECT_EQ(DateIndexes(w), today);
+    EXPECT_EQ(DateLists(w)[0]->count(), 151) << "the lists themselves stay as they are";
+    Button(w, "cmdCancel")->click();
+    SetDate(w, 2001, 1, 1);
+    Button(w, "cmdNewJournal")->click();
+    EXPECT_EQ(DateIndexes(w), today);
+
+    // Every refusal names the date, moves to the day list and stores nothing.
+    NameBox(w)->setText("Night");
+    TextBox(w)->setPlainText("Snow.");
+    for (const auto& [year, month, day] :
+         {std::tuple{2024, 2, 31}, std::tuple{2023, 4, 31}, std::tuple{2023, 2, 29}}) {
+        SetDate(w, year, month, day);
+        const QStringList shown = Save(w);
+        ASSERT_EQ(shown.size(), 1) << shown.join(" | ").toStdString();
+        EXPECT_TRUE(
+            shown[0].startsWith(QStringLiteral("Exclamation: %1 %2 %3 Is Not A Valid Date")
+                                    .arg(day)
+                                    .arg(QLocale().standaloneMonthName(month, QLocale::LongFormat))
+                                    .arg(year)))
+            << shown[0].toStdString();
+        EXPECT_EQ(w->focusWidget(), DateLists(w)[2]);
+    }
+    EXPECT_EQ(RowCount(), 1);
+    SetDate(w, 2024, 2, 29);
+    EXPECT_EQ(Save(w), QStringList{"Information: Journal Saved Successfully"});
+
+    // An update is held to the same calendar.
+    Click(w, EntryKey(stored));
+    SetDate(w, 2023, 4, 31);
+    EXPECT_EQ(Save(w).size(), 1);
+    EXPECT_EQ(Row(stored).mid(2), (QVariantList{2023LL, 4LL, 30LL}));
+    Button(w, "cmdCancel")->click();
+}
+
+// Answers the real print dialog: lists what it offers, picks the PDF file, names it, accepts.
+void answerPrintDialog(const QString& pdf, QStringList& offered) {
+    QTimer::singleShot(0, [pdf, &offered] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            answerPrintDialog(pdf, offered);
+            return;
+        }
+        auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+        auto* fileName = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+        if (printers == nullptr || fileName == nullptr) {
+            dialog->reject();
+            return;
+        }
+        for (int i = 0; i < printers->count(); ++i)
+            offered << printers->itemText(i);
+        printers->setCurrentIndex(printers->count() - 1);
+        fileName->setText(pdf);
+        dialog->accept();
+    });
+}
+
+QString pdfText(const QString& pdf) {
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
+    pdftotext.waitForFinished(30000);
+    return QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+}
+
+TEST_F(JournalEditor, PrintsTheShownEntryToAPdfFileThroughThePrintDialog) {
     const QString name = QString::fromUtf8("Flying über Hills");
     const qlonglong id =
         Add(2008, 3, 14, name, "I rose above the chimneys.\nThen the sea opened below me.");
     const qlonglong future = Add(2051, 6, 1, "Far ahead", "Later.");
     frmMain* w = StartMain();
     ASSERT_NE(w, nullptr);
-    // Answers the print dialog with `confirm`; whatever is printed goes to the PDF file returned.
-    int printed = 0;
-    const auto print = [&](bool confirm) {
-        const QString pdf = folder.filePath(QStringLiteral("printed-%1.pdf").arg(++printed));
-        CommonDialog::SetNextPrintAnswer([pdf, confirm](QPrinter& printer) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(pdf);
-            return confirm;
-        });
-        w->cmdPrint->click();
-        return pdf;
-    };
 
     Click(w, EntryKey(id));
-    EXPECT_FALSE(QFile::exists(print(false)));
-    const QString pdf = print(true);
-    EXPECT_FALSE(CommonDialog::Last().printToFileOffered);
-    EXPECT_FALSE(CommonDialog::Last().pageRangeOffered);
-    QProcess pdftotext;
-    pdftotext.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
-    ASSERT_TRUE(pdftotext.waitForFinished(30000));
-    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+    QStringList offered;
+    const QString pdf = folder.filePath(QStringLiteral("printed.pdf"));
+    answerPrintDialog(pdf, offered);
+    Button(w, "cmdPrint")->click();
+    EXPECT_EQ(offered.value(offered.size() - 1), QStringLiteral("Print to File (PDF)"));
+    const QString text = pdfText(pdf);
     for (const QString& part :
          {name, QStringLiteral("I rose above the chimneys."),
           QStringLiteral("Then the sea opened below me."), QStringLiteral("2008")})
         EXPECT_TRUE(text.contains(part)) << text.toStdString();
+    EXPECT_FALSE(CommonDialog::Last().pageRangeOffered);
+
+    // Cancelled, the dialog prints nothing.
+    const QString cancelled = folder.filePath(QStringLiteral("cancelled.pdf"));
+    CommonDialog::SetNextPrintAnswer([cancelled](QPrinter& printer) {
+        printer.setOutputFileName(cancelled);
+        return false;
+    });
+    Button(w, "cmdPrint")->click();
+    EXPECT_FALSE(QFile::exists(cancelled));
 
     // A year the year list does not hold is printed as stored, not as the list still shows it.
     Click(w, EntryKey(future));
-    pdftotext.start("pdftotext", {"-enc", "UTF-8", print(true), "-"});
-    ASSERT_TRUE(pdftotext.waitForFinished(30000));
-    EXPECT_TRUE(QString::fromUtf8(pdftotext.readAllStandardOutput()).contains("2051"));
+    const QString later = folder.filePath(QStringLiteral("later.pdf"));
+    answerPrintDialog(later, offered);
+    Button(w, "cmdPrint")->click();
+    EXPECT_TRUE(pdfText(later).contains("2051"));
 
-    // With no entry shown, confirming prints nothing.
+    // A file that cannot be written is reported.
+    const QString unwritable = folder.filePath(QStringLiteral("no such folder/x.pdf"));
+    CommonDialog::SetNextPrintAnswer([unwritable](QPrinter& printer) {
+        printer.setOutputFileName(unwritable);
+        return true;
+    });
+    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
+    Button(w, "cmdPrint")->click();
+    const QStringList failed = Shown();
+    EXPECT_TRUE(failed.value(0).startsWith("Critical: Journal Could Not Be Printed"))
+        << failed.join(" | ").toStdString();
+
+    // With no entry shown there is nothing to print, and no dialog: the user is told so.
     Click(w, "MyDreams");
-    EXPECT_FALSE(QFile::exists(print(true)));
-    EXPECT_TRUE(Shown().isEmpty());
+    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
+    Button(w, "cmdPrint")->click();
+    EXPECT_EQ(Shown(), QStringList{"Exclamation: There Is Nothing To Print\n"
+                                   "Open a journal entry or write one first."});
 }
 
 } // namespace

@@ -9,6 +9,8 @@ namespace {
 
 class JournalSave : public JournalFixture {};
 
+const QString kTaken = "Critical: Journal With This Name Already Exists\nPlease Rename The Journal";
+
 TEST_F(JournalSave, NewEntryIsRefusedWhenBlankOrTakenAndOtherwiseStoredAsTyped) {
     Add(2008, 3, 14, "flying");
     Add(2008, 3, 15, QString::fromUtf8("Ärger"));
@@ -18,59 +20,108 @@ TEST_F(JournalSave, NewEntryIsRefusedWhenBlankOrTakenAndOtherwiseStoredAsTyped) 
     w->show();
     StartNew(w, "   ", "");
     EXPECT_EQ(Save(w), QStringList{"Exclamation: Journal Name cannot be blank."});
-    EXPECT_EQ(w->focusWidget(), w->txtJournalName);
+    EXPECT_EQ(w->focusWidget(), NameBox(w));
     StartNew(w, "Dream", "    ");
     EXPECT_EQ(Save(w), QStringList{"Exclamation: Journal Entry cannot be blank."});
-    EXPECT_EQ(w->focusWidget(), w->rtbJournalText);
+    EXPECT_EQ(w->focusWidget(), TextBox(w));
 
     for (const QString& name :
          {QStringLiteral("Flying"), QStringLiteral("  FLYING  "), QString::fromUtf8("ärger")}) {
         StartNew(w, name, "A cat by the water.");
-        w->rtbJournalText->setFocus();
-        EXPECT_EQ(Save(w), QStringList{"Critical: Journal With This Name Already Exists\n"
-                                       "Please Rename The Journal"});
-        EXPECT_EQ(w->focusWidget(), w->txtJournalName);
-        EXPECT_EQ(w->cmdSave->text(), QStringLiteral("S&ave"));
+        TextBox(w)->setFocus();
+        EXPECT_EQ(Save(w), QStringList{kTaken});
+        EXPECT_EQ(w->focusWidget(), NameBox(w));
+        EXPECT_EQ(Button(w, "cmdSave")->text(), QStringLiteral("S&ave"));
     }
     // The analysis saves first and goes on silently with a taken name.
-    w->cmdAnalyze->click();
+    Button(w, "cmdAnalyze")->click();
     EXPECT_TRUE(Shown().isEmpty());
-    EXPECT_EQ(w->cmdSave->text(), QStringLiteral("S&ave"));
+    EXPECT_EQ(Button(w, "cmdSave")->text(), QStringLiteral("S&ave"));
     EXPECT_EQ(RowCount(), 3);
 
     // A stored name keeps its own spaces when compared; line breaks and tabs are text.
-    StartNew(w, "  spaced ", " \n\t ", 2008, 2, 31);
+    StartNew(w, "  spaced ", " \n\t ", 2008, 2, 29);
     EXPECT_EQ(Save(w), QStringList{"Information: Journal Saved Successfully"});
     const qlonglong id = LastId();
-    EXPECT_EQ(Row(id), (QVariantList{"  spaced ", " \n\t ", 2008LL, 2LL, 31LL}));
+    EXPECT_EQ(Row(id), (QVariantList{"  spaced ", " \n\t ", 2008LL, 2LL, 29LL}));
     EXPECT_EQ(SelectedKey(w), EntryKey(id));
     EXPECT_TRUE(Node(w, "_2008_2")->isExpanded());
     EXPECT_EQ(State(w), "name on, text on, new on, save on (Upd&ate), delete on, cancel on");
 }
 
-TEST_F(JournalSave, UpdateWritesOnlyTheTextOfTheShownEntry) {
+TEST_F(JournalSave, UpdateStoresTheNameDateAndTextOfTheShownEntryByItsId) {
     const qlonglong flying = Add(2008, 3, 14, "Flying", "a");
     const qlonglong swim = Add(2008, 3, 15, "Swimming", "b");
-    const qlonglong spaced = Add(2008, 3, 16, "Spaced ", "c");
+    const qlonglong far = Add(2051, 6, 1, "Far ahead", "c");
     frmMain* w = StartMain();
     ASSERT_NE(w, nullptr);
 
-    // Renamed in the editor to another entry's name: still the shown entry is written.
+    // Another entry's name is refused, and nothing at all is stored.
     Click(w, EntryKey(flying));
-    w->txtJournalName->setText("Swimming");
-    w->rtbJournalText->setPlainText("  Higher.  ");
-    w->cboYear->setCurrentIndex(0);
+    NameBox(w)->setText(" swimming ");
+    TextBox(w)->setPlainText("Lost?");
+    EXPECT_EQ(Save(w), QStringList{kTaken});
+    EXPECT_EQ(Row(flying), (QVariantList{"Flying", "a", 2008LL, 3LL, 14LL}));
+    EXPECT_EQ(Editor(w).mid(0, 2), (QStringList{" swimming ", "Lost?"}));
+
+    // A new name and date: stored, and the tree shows the entry there, selected.
+    NameBox(w)->setText("Soaring");
+    TextBox(w)->setPlainText("  Higher.  ");
+    SetDate(w, 2009, 7, 4);
     EXPECT_EQ(Save(w), QStringList{"Information: Journal Updated Successfully"});
-    EXPECT_EQ(Row(flying), (QVariantList{"Flying", "Higher.", 2008LL, 3LL, 14LL}));
-    EXPECT_EQ(Row(swim).value(1), QVariant("b"));
-    EXPECT_EQ(State(w), "name on, text on, new on, save on (S&ave), delete off, cancel off");
+    EXPECT_EQ(Row(flying), (QVariantList{"Soaring", "Higher.", 2009LL, 7LL, 4LL}));
+    EXPECT_EQ(Row(swim), (QVariantList{"Swimming", "b", 2008LL, 3LL, 15LL}));
+    EXPECT_EQ(SelectedKey(w), EntryKey(flying));
+    EXPECT_EQ(Node(w, EntryKey(flying))->text(0), QStringLiteral("Soaring (7-4-2009)"));
+    EXPECT_EQ(Node(w, EntryKey(flying))->parent(), Node(w, "_2009_7"));
+    EXPECT_EQ(Node(w, "_2008_3")->childCount(), 1);
+    EXPECT_EQ(State(w), "name on, text on, new on, save on (Upd&ate), delete on, cancel off");
     EXPECT_EQ(Editor(w).value(1), QStringLiteral("  Higher.  "));
 
-    // A stored name ending in a space is found all the same.
-    Click(w, EntryKey(spaced));
-    w->rtbJournalText->setPlainText("Written.");
+    // Its own name in other letters is no clash; the name it gave up is free again.
+    NameBox(w)->setText("SOARING");
     EXPECT_EQ(Save(w), QStringList{"Information: Journal Updated Successfully"});
-    EXPECT_EQ(Row(spaced).value(1), QVariant("Written."));
+    EXPECT_EQ(Row(flying).value(0), QVariant("SOARING"));
+    StartNew(w, "flying", "Again.");
+    EXPECT_EQ(Save(w), QStringList{"Information: Journal Saved Successfully"});
+
+    // A year the list cannot show stays as stored while the list is left alone.
+    Click(w, EntryKey(far));
+    TextBox(w)->setPlainText("Later still.");
+    EXPECT_EQ(Save(w), QStringList{"Information: Journal Updated Successfully"});
+    EXPECT_EQ(Row(far), (QVariantList{"Far ahead", "Later still.", 2051LL, 6LL, 1LL}));
+}
+
+TEST_F(JournalSave, SavingAndAnalysingTheSameEntryAgainNeverDuplicatesIt) {
+    const qlonglong shown = Add(2008, 3, 14, "Shown", "A cat.");
+    frmMain* w = StartMain();
+    ASSERT_NE(w, nullptr);
+    const QString saved = "Information: Journal Saved Successfully";
+    const QString updated = "Information: Journal Updated Successfully";
+    const auto analyze = [w] {
+        MsgBox::SetNextAnswer(MsgBox::Answer::OK);
+        Button(w, "cmdAnalyze")->click();
+        return Shown();
+    };
+
+    StartNew(w, "Night", "Water.");
+    EXPECT_EQ(analyze(), QStringList{saved});
+    const qlonglong night = LastId();
+    EXPECT_EQ(Save(w), QStringList{updated});
+    TextBox(w)->setPlainText("Water, then a cat.");
+    EXPECT_EQ(analyze(), QStringList{updated});
+    EXPECT_EQ(analyze(), QStringList{updated});
+    EXPECT_EQ(Save(w), QStringList{updated});
+    EXPECT_EQ(RowCount(), 2);
+    EXPECT_EQ(Row(night).value(1), QVariant("Water, then a cat."));
+    EXPECT_EQ(SelectedKey(w), EntryKey(night));
+
+    // An entry opened from the tree, analysed, then saved twice.
+    Click(w, EntryKey(shown));
+    EXPECT_EQ(analyze(), QStringList{updated});
+    EXPECT_EQ(Save(w), QStringList{updated});
+    EXPECT_EQ(Save(w), QStringList{updated});
+    EXPECT_EQ(RowCount(), 2);
 }
 
 TEST_F(JournalSave, AwkwardAndHugeTextsRoundTrip) {
@@ -97,13 +148,13 @@ TEST_F(JournalSave, AwkwardAndHugeTextsRoundTrip) {
     Save(w);
     const qlonglong bigId = LastId();
     Click(w, EntryKey(bigId));
-    w->rtbJournalText->moveCursor(QTextCursor::Start);
-    w->rtbJournalText->insertPlainText("Start. ");
+    TextBox(w)->moveCursor(QTextCursor::Start);
+    TextBox(w)->insertPlainText("Start. ");
     EXPECT_EQ(Save(w), QStringList{"Information: Journal Updated Successfully"});
     EXPECT_EQ(Row(bigId).value(1).toString(), QStringLiteral("Start. ") + big);
 }
 
-TEST_F(JournalSave, DeleteReselectsTheMonthTheYearOrTheRoot) {
+TEST_F(JournalSave, DeleteRemovesTheShownEntryAndReselectsItsMonthYearOrRoot) {
     const qlonglong a = Add(2008, 3, 1, "A");
     const qlonglong b = Add(2008, 3, 2, "B");
     Add(2008, 4, 1, "C");
@@ -111,38 +162,51 @@ TEST_F(JournalSave, DeleteReselectsTheMonthTheYearOrTheRoot) {
     frmMain* w = StartMain();
     ASSERT_NE(w, nullptr);
     const QString asked = "Question: Are you sure you want to delete this journal entry ?";
-    const auto remove = [&](qlonglong id, MsgBox::Answer answer) {
-        Click(w, EntryKey(id));
+    const auto remove = [&](MsgBox::Answer answer) {
         MsgBox::SetNextAnswer(answer);
         if (answer == MsgBox::Answer::Yes)
             MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-        QTest::keyClick(w->tvDreams, Qt::Key_Delete);
+        TreeKey(w, Qt::Key_Delete);
         return Shown();
     };
 
-    EXPECT_EQ(remove(a, MsgBox::Answer::No), QStringList{asked});
+    Click(w, EntryKey(a));
+    EXPECT_EQ(remove(MsgBox::Answer::No), QStringList{asked});
     EXPECT_EQ(RowCount(), 4);
     // Only Delete deletes: Qt's code for "." is the classic code of the Delete key.
-    QTest::keyClick(w->tvDreams, Qt::Key_Period);
+    TreeKey(w, Qt::Key_Period);
     EXPECT_EQ(Shown(), QStringList{});
-    EXPECT_EQ(Editor(w).value(0), QStringLiteral("A"));
-    EXPECT_EQ(remove(a, MsgBox::Answer::Yes),
+
+    // The arrow key opens the next entry as a click would; Delete then removes that one.
+    TreeKey(w, Qt::Key_Down);
+    EXPECT_EQ(SelectedKey(w), EntryKey(b));
+    EXPECT_EQ(Editor(w).value(0), QStringLiteral("B"));
+    EXPECT_EQ(remove(MsgBox::Answer::Yes),
               (QStringList{asked, "Critical: Journal Deleted Successfully"}));
+    EXPECT_EQ(Row(b), QVariantList{});
+    EXPECT_EQ(RowCount(), 3);
     EXPECT_EQ(SelectedKey(w), QStringLiteral("_2008_3"));
     EXPECT_TRUE(Node(w, "_2008_3")->isExpanded());
     EXPECT_EQ(State(w), "name off, text off, new on, save on (Upd&ate), delete on, cancel off");
-    remove(b, MsgBox::Answer::Yes);
+
+    // The button acts on the entry shown, wherever the highlight was moved programmatically.
+    Click(w, EntryKey(a));
+    Tree(w)->clearSelection();
+    MsgBox::SetNextAnswer(MsgBox::Answer::Yes);
+    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
+    Button(w, "cmdDelete")->click();
+    EXPECT_EQ(Row(a), QVariantList{});
     EXPECT_EQ(SelectedKey(w), QStringLiteral("_2008"));
-    EXPECT_EQ(Node(w, "_2008_3"), nullptr);
-    remove(d, MsgBox::Answer::Yes);
+    Click(w, EntryKey(d));
+    remove(MsgBox::Answer::Yes);
     EXPECT_EQ(SelectedKey(w), QStringLiteral("MyDreams"));
     EXPECT_EQ(RowCount(), 1);
 
-    // A second click finds no entry selected; nor does a tree without a selection.
-    w->cmdDelete->click();
-    w->tvDreams->clearSelection();
-    w->cmdDelete_Click();
+    // With no entry shown, neither the button nor the key deletes or asks anything.
+    Button(w, "cmdDelete")->click();
+    TreeKey(w, Qt::Key_Delete);
     EXPECT_TRUE(Shown().isEmpty());
+    EXPECT_EQ(RowCount(), 1);
 }
 
 class JournalWriteFailure : public JournalFixture,
@@ -151,8 +215,12 @@ class JournalWriteFailure : public JournalFixture,
 TEST_P(JournalWriteFailure, EveryFailedWriteIsReportedAndTheEditorKept) {
     const qlonglong id = Add(2008, 3, 14, "Flying", "Up.");
     modDB::SimulateFault(DreamsFile(), GetParam());
+    if (GetParam() == modDB::SimulatedFault::ReadOnly)
+        MsgBox::SetNextAnswer(MsgBox::Answer::OK);
     frmMain* w = StartMain();
     ASSERT_NE(w, nullptr);
+    // A file that cannot be written says so once at start; a full disk shows only on writing.
+    EXPECT_EQ(Shown().size(), GetParam() == modDB::SimulatedFault::ReadOnly ? 1 : 0);
     // The first line of the one message shown.
     const auto failure = [](const QStringList& shown) {
         return shown.size() == 1 ? shown[0].section('\n', 0, 0) : shown.join(" | ");
@@ -164,19 +232,24 @@ TEST_P(JournalWriteFailure, EveryFailedWriteIsReportedAndTheEditorKept) {
     EXPECT_EQ(State(w), "name on, text on, new off, save on (S&ave), delete off, cancel on");
     EXPECT_EQ(RowCount(), 1);
 
+    Button(w, "cmdCancel")->click();
     Click(w, EntryKey(id));
-    w->rtbJournalText->setPlainText("Changed.");
+    TextBox(w)->setPlainText("Changed.");
     EXPECT_EQ(failure(Save(w)), QStringLiteral("Critical: Journal Could Not Be Updated"));
     EXPECT_EQ(Row(id).value(1), QVariant("Up."));
     EXPECT_EQ(Editor(w).value(1), QStringLiteral("Changed."));
-    EXPECT_EQ(w->cmdSave->text(), QStringLiteral("Upd&ate"));
+    EXPECT_EQ(Button(w, "cmdSave")->text(), QStringLiteral("Upd&ate"));
 
     MsgBox::SetNextAnswer(MsgBox::Answer::Yes);
     MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    w->cmdDelete->click();
+    Button(w, "cmdDelete")->click();
     EXPECT_EQ(failure(Shown().mid(1)), QStringLiteral("Critical: Journal Could Not Be Deleted"));
     EXPECT_EQ(RowCount(), 1);
     EXPECT_NE(Node(w, EntryKey(id)), nullptr);
+    // The unsaved text is still asked about on leaving.
+    MsgBox::SetNextAnswer(MsgBox::Answer::No);
+    Button(w, "cmdStartNewJournal")->click();
+    EXPECT_EQ(Shown(), QStringList{"Question: Do You Want To Save The Changes To This Journal ?"});
 }
 
 INSTANTIATE_TEST_SUITE_P(ReadOnlyOrFull, JournalWriteFailure,

@@ -9,7 +9,10 @@
 #include <QDesktopServices>
 #include <QFile>
 
+#include <linux/capability.h>
 #include <sqlite3.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace testsupport {
 namespace {
@@ -132,6 +135,33 @@ QString BuildDir() {
 
 QString ProgramBinary() {
     return BuildDir() + QStringLiteral("/oneirion");
+}
+
+namespace {
+
+// The capabilities that let a process pass over permission bits.
+constexpr quint32 kOverrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+
+bool setEffectiveOverrides(bool on) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (::syscall(SYS_capget, &header, data) != 0)
+        return false;
+    const quint32 before = data[0].effective;
+    data[0].effective = on ? (before | (kOverrides & data[0].permitted)) : (before & ~kOverrides);
+    if (data[0].effective == before)
+        return false;
+    return ::syscall(SYS_capset, &header, data) == 0;
+}
+
+} // namespace
+
+PermissionsApply::PermissionsApply()
+    : lowered_(setEffectiveOverrides(false)) {}
+
+PermissionsApply::~PermissionsApply() {
+    if (lowered_)
+        setEffectiveOverrides(true);
 }
 
 UrlRecorder::UrlRecorder() {

@@ -17,7 +17,7 @@
 
 class frmMain;
 
-// Failures print texts as text, not as lists of code units.
+// Failed comparisons show texts as text.
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
@@ -60,6 +60,20 @@ int StrayModalsClosed();
 // The build folder and the programs in it.
 QString BuildDir();
 QString ProgramBinary();
+
+// Root reads and writes whatever the permission bits say. While one of these lives, this thread
+// sets aside that power (only for the moment: it stays permitted and comes back), so that a test
+// meets a read-only or unreadable file as a user does.
+class PermissionsApply {
+public:
+    PermissionsApply();
+    ~PermissionsApply();
+    PermissionsApply(const PermissionsApply&) = delete;
+    PermissionsApply& operator=(const PermissionsApply&) = delete;
+
+private:
+    bool lowered_ = false;
+};
 
 // Records every http(s) URL the program hands to the desktop.
 class UrlRecorder : public QObject {

@@ -37,11 +37,9 @@ protected:
         files.push_back({path("missing.udj"), "does not exist"});
         QFile::link(path("loop.udj"), path("loop.udj"));
         files.push_back({path("loop.udj"), "cannot be read"});
-        if (::geteuid() != 0) { // the superuser reads any file
-            WriteUpdateFile(path("locked.udj"), {{"Owl", "Wisdom"}});
-            QFile::setPermissions(path("locked.udj"), QFileDevice::WriteOwner);
-            files.push_back({path("locked.udj"), "Permission denied"});
-        }
+        WriteUpdateFile(path("locked.udj"), {{"Owl", "Wisdom"}});
+        QFile::setPermissions(path("locked.udj"), QFileDevice::WriteOwner);
+        files.push_back({path("locked.udj"), "Permission denied"});
         QFile text(path("text.udj"));
         EXPECT_TRUE(text.open(QIODevice::WriteOnly));
         text.write("Keyword\tDescription\nOwl\tWisdom\n");
@@ -103,6 +101,7 @@ protected:
 };
 
 TEST_F(UpdateRefusal, OnTheCommandLineAnUnusableFileIsRefusedAndTheProgramEnds) {
+    const testsupport::PermissionsApply permissions;
     const QByteArray before = DataState();
     for (const Unusable& file : UnusableFiles()) {
         SCOPED_TRACE(file.path.toStdString());
@@ -122,6 +121,7 @@ TEST_F(UpdateRefusal, FromTheDialogAnUnusableFileIsRefusedAndTheMainWindowStaysA
     ASSERT_NE(main, nullptr);
     Find<QPushButton>(main, "cmdDreamDictionary")->click();
     QWidget* inFront = main->PanelInFront();
+    const testsupport::PermissionsApply permissions;
     const QByteArray before = DataState();
     for (const Unusable& file : UnusableFiles()) {
         SCOPED_TRACE(file.path.toStdString());
@@ -155,8 +155,9 @@ TEST_F(UpdateRefusal, ATruncatedDictionaryIsNamedAndNothingIsImported) {
     EXPECT_EQ(shown[0].icon, MsgBox::Icon::Critical);
     EXPECT_TRUE(shown[0].text.startsWith(
         "The dream dictionary cannot be read, so nothing can be imported.\n" + KeywordsFile() +
-        ": database disk image is malformed"))
+        ": "))
         << shown[0].text.toStdString();
+    EXPECT_TRUE(shown[0].text.contains("malformed")) << shown[0].text.toStdString();
     testsupport::ProcessEvents();
     EXPECT_TRUE(modMain::LoadedForms().isEmpty());
     EXPECT_EQ(testsupport::FileBytes(KeywordsFile()), damaged);
