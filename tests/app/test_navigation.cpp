@@ -1,67 +1,42 @@
 // The main window as a whole: its controls, menus and the navigation between panels.
 
 #include "TestSupport.h"
-#include "app/frmMain.h"
-#include "app/modMain.h"
-#include "shell/modRegistry.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QTextEdit>
 
 namespace {
 
-class Navigation : public testsupport::ProgramFixture {
+using namespace testsupport;
+
+class Navigation : public ProgramFixture {
 protected:
     void SetUp() override {
         ProgramFixture::SetUp();
-        w = StartMain();
+        w = StartProgram();
         ASSERT_NE(w, nullptr);
     }
-    // The panel in front is the only one of the five that shows.
-    void expectInFront(QWidget* panel) {
-        EXPECT_EQ(w->PanelInFront(), panel);
-        for (QWidget* p : {static_cast<QWidget*>(w->Frame1), static_cast<QWidget*>(w->Frame2),
-                           static_cast<QWidget*>(w->Frame3), static_cast<QWidget*>(w->Frame4),
-                           static_cast<QWidget*>(w->fraAbout)})
-            EXPECT_EQ(p->isVisible(), p == panel) << p->objectName().toStdString();
+    // Clicks the button or triggers the menu item of this name.
+    void use(const QString& name) {
+        if (auto* action = w->findChild<QAction*>(name))
+            action->trigger();
+        else
+            Find<QAbstractButton>(w, name)->click();
     }
-    static QStringList visibleItems(QMenu* menu) {
-        QStringList items;
-        for (QAction* action : menu->actions()) {
-            if (action->isVisible())
-                items << (action->isSeparator() ? QStringLiteral("-") : action->text());
-        }
-        return items;
-    }
-
-    frmMain* w = nullptr;
+    QWidget* w = nullptr;
 };
 
-TEST_F(Navigation, LoadsToTheHomePanelWithTheDateListsFilled) {
-    expectInFront(w->Frame1);
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Oneirion v1.0"));
-    ASSERT_EQ(w->cboMonth->count(), 12);
-    EXPECT_EQ(w->cboMonth->itemText(0), QLocale().standaloneMonthName(1, QLocale::LongFormat));
-    EXPECT_EQ(w->cboMonth->itemText(11), QLocale().standaloneMonthName(12, QLocale::LongFormat));
-    ASSERT_EQ(w->cboDate->count(), 31);
-    EXPECT_EQ(w->cboDate->itemText(30), QStringLiteral("31"));
-    ASSERT_EQ(w->cboYear->count(), 151);
-    EXPECT_EQ(w->cboYear->itemText(150), QStringLiteral("2050"));
-    for (QComboBox* list : {w->cboMonth, w->cboDate, w->cboYear})
-        EXPECT_EQ(list->currentIndex(), 0);
-    EXPECT_TRUE(w->ArrangeByDate);
-    EXPECT_EQ(w->lstKeywords->count(), 5);
-}
-
-TEST_F(Navigation, EveryControlCarriesItsNameAndCaption) {
+TEST_F(Navigation, OpensOnTheHomePanelWithEveryControlNamedAndCaptioned) {
+    EXPECT_EQ(PanelInFront(), "Frame1");
+    EXPECT_EQ(w->windowTitle(), "Oneirion v1.0");
     // Buttons by their caption, panels and sections by their title.
-    const QStringList expected = {"cmdStartNewJournal=Start New Journal",
+    const QStringList captions = {"cmdStartNewJournal=Start New Journal",
                                   "cmdDreamDictionary=Dream Dictionary Database",
                                   "cmdUpdateDreamDictionary=Update Dream Dictionary",
                                   "cmdPrint=&Print",
@@ -94,108 +69,115 @@ TEST_F(Navigation, EveryControlCarriesItsNameAndCaption) {
                                   "fraAbout=About Software",
                                   "Frame6=Start New Journal",
                                   "Frame7=Dream Dictionary Database",
-                                  "Frame8=Update Dream Dictionary"};
-    for (const QString& entry : expected) {
-        const QString name = entry.section(QLatin1Char('='), 0, 0);
-        auto* control = w->findChild<QWidget*>(name);
-        ASSERT_NE(control, nullptr) << name.toStdString();
-        auto* box = qobject_cast<QGroupBox*>(control);
-        auto* button = qobject_cast<QPushButton*>(control);
-        EXPECT_EQ(box != nullptr      ? box->title()
-                  : button != nullptr ? button->text()
-                                      : QString(),
-                  entry.section(QLatin1Char('='), 1))
-            << name.toStdString();
+                                  "Frame8=Update Dream Dictionary",
+                                  "Label16=Oneirion v1.0"};
+    for (const QString& entry : captions) {
+        QWidget* control = Find(w, entry.section('=', 0, 0));
+        const auto* box = qobject_cast<QGroupBox*>(control);
+        const auto* button = qobject_cast<QAbstractButton*>(control);
+        const auto* label = qobject_cast<QLabel*>(control);
+        EXPECT_EQ(box      ? box->title()
+                  : button ? button->text()
+                  : label  ? label->text()
+                           : QString(),
+                  entry.section('=', 1))
+            << entry.toStdString();
     }
     for (const char* name : {"Label1", "Label2", "Label3", "Label4", "Label6", "Label13", "Label14",
-                             "Label15", "Label16", "Label17"})
-        EXPECT_NE(w->findChild<QLabel*>(QLatin1String(name)), nullptr) << name;
-    EXPECT_EQ(w->Label16->text(), QStringLiteral("Oneirion v1.0"));
+                             "Label15", "Label17"})
+        Find<QLabel>(w, name);
     EXPECT_TRUE(
-        w->Label14->text().startsWith(QStringLiteral("Here is a collection of more than 2000")));
-    EXPECT_TRUE(w->Check1->isCheckable());
-    EXPECT_FALSE(w->Check1->isChecked());
-    EXPECT_FALSE(w->cmdKeywordEditor->isEnabled());
-    for (QWidget* hidden :
-         std::initializer_list<QWidget*>{w->cmdNewJournal, w->cmdRefresh, w->cmdAdd, w->Command1,
-                                         w->cmdKeywordEditor, w->cmdNav[1]})
-        EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
-    for (QWidget* off :
-         std::initializer_list<QWidget*>{w->cmdSave, w->cmdDelete, w->cmdCancel, w->txtJournalName})
-        EXPECT_FALSE(off->isEnabled()) << off->objectName().toStdString();
+        Find<QLabel>(w, "Label14")->text().startsWith("Here is a collection of more than 2000"));
+    EXPECT_TRUE(Find<QAbstractButton>(w, "Check1")->isCheckable());
+    EXPECT_FALSE(Find<QAbstractButton>(w, "Check1")->isChecked());
+    for (const char* name :
+         {"cmdNewJournal", "cmdRefresh", "cmdAdd", "Command1", "cmdKeywordEditor", "cmdNav_1"})
+        EXPECT_FALSE(Find(w, name)->isVisible()) << name;
+    for (const char* name :
+         {"cmdKeywordEditor", "cmdSave", "cmdDelete", "cmdCancel", "txtJournalName"})
+        EXPECT_FALSE(Find(w, name)->isEnabled()) << name;
+
+    // The date lists: the locale's month names, days 1 to 31, years 1900 to 2050, each at its
+    // first.
+    QStringList lists;
+    for (const char* name : {"cboMonth", "cboDate", "cboYear"}) {
+        const auto* list = Find<QComboBox>(w, name);
+        lists << QStringLiteral("%1 %2..%3 at %4")
+                     .arg(list->count())
+                     .arg(list->itemText(0), list->itemText(list->count() - 1))
+                     .arg(list->currentIndex());
+    }
+    const QLocale locale;
+    EXPECT_EQ(lists, QStringList({"12 " + locale.standaloneMonthName(1) + ".." +
+                                      locale.standaloneMonthName(12) + " at 0",
+                                  "31 1..31 at 0", "151 1900..2050 at 0"}));
 }
 
-TEST_F(Navigation, MenusShowOnlyTheirVisibleItems) {
-    EXPECT_EQ(visibleItems(w->mnuFile), QStringList({"&Exit"}));
-    EXPECT_EQ(visibleItems(w->mnuHelp),
+TEST_F(Navigation, MenusShowOnlyTheirVisibleItemsAndOpenThreeDistinctPages) {
+    const auto visibleItems = [this](const char* name) {
+        QStringList items;
+        for (QAction* action : Find<QMenu>(w, name)->actions())
+            if (action->isVisible())
+                items << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        return items;
+    };
+    EXPECT_EQ(visibleItems("mnuFile"), QStringList({"&Exit"}));
+    EXPECT_EQ(visibleItems("mnuHelp"),
               QStringList({"&Online Help", "&Visit Us Online", "&About Software"}));
-    EXPECT_EQ(w->mnuImport->text(), QStringLiteral("&Update Dream Dictionary"));
-    EXPECT_EQ(w->mnuUpdate->text(), QStringLiteral("Check for Software &Update"));
-
-    w->mnuOnline->trigger();
-    w->mnuVisit->trigger();
-    w->mnuUpdate->trigger();
-    EXPECT_EQ(urls.urls, QList<QUrl>({modRegistry::OnlineHelpUrl(), modRegistry::HomePageUrl(),
-                                      modRegistry::DownloadPageUrl()}));
-    EXPECT_EQ(QSet<QUrl>(urls.urls.begin(), urls.urls.end()).size(), 3) << "three distinct pages";
+    EXPECT_EQ(Find<QAction>(w, "mnuImport")->text(), "&Update Dream Dictionary");
+    EXPECT_EQ(Find<QAction>(w, "mnuUpdate")->text(), "Check for Software &Update");
+    for (const char* item : {"mnuOnline", "mnuVisit", "mnuUpdate"})
+        use(item);
+    EXPECT_EQ(OpenedPages(), QStringList({"help", "home", "download"}));
 }
 
-TEST_F(Navigation, EachControlBringsItsPanelToTheFront) {
-    w->cmdStartNewJournal->click();
-    expectInFront(w->Frame2);
-    w->cmdBack[1]->click();
-    expectInFront(w->Frame1);
-    w->cmdDreamDictionary->click();
-    expectInFront(w->Frame4);
-    w->cmdBackToDream[3]->click();
-    expectInFront(w->Frame2);
-    w->cmdBackToDreamDictionary_Click();
-    expectInFront(w->Frame4);
-    w->cmdBack[2]->click();
-    expectInFront(w->Frame1);
-    w->BringToFront(w->Frame3);
-    w->cmdBackToDreamDictionary->click();
-    expectInFront(w->Frame4);
-    w->BringToFront(w->Frame3);
-    w->cmdBackToDream[0]->click();
-    expectInFront(w->Frame2);
-    w->BringToFront(w->Frame3);
-    w->cmdBack[0]->click();
-    expectInFront(w->Frame1);
-}
-
-TEST_F(Navigation, OkOnTheAboutPanelUncoversThePanelShownBeforeIt) {
-    w->cmdDreamDictionary->click();
-    w->mnuAbout->trigger();
-    expectInFront(w->fraAbout);
-    w->cmdOK->click();
-    expectInFront(w->Frame4);
-
-    w->cmdStartNewJournal->click();
-    w->mnuAbout->trigger();
-    w->mnuAbout->trigger();
-    w->cmdOK->click();
-    expectInFront(w->Frame2);
+TEST_F(Navigation, EachControlBringsItsPanelToTheFrontAndAboutReturnsToTheOneBefore) {
+    use("cmdStartNewJournal");
+    Find<QLineEdit>(w, "txtJournalName")->setText("Night");
+    Find<QTextEdit>(w, "rtbJournalText")->setPlainText("A cat.");
+    const std::pair<const char*, const char*> steps[] = {{"cmdBack_1", "Frame1"},
+                                                         {"cmdDreamDictionary", "Frame4"},
+                                                         {"cmdBackToDream_3", "Frame2"},
+                                                         {"cmdAnalyze", "Frame3"},
+                                                         {"cmdBackToDreamDictionary", "Frame4"},
+                                                         {"mnuAbout", "fraAbout"},
+                                                         {"cmdOK", "Frame4"},
+                                                         {"cmdBack_2", "Frame1"},
+                                                         {"mnuAbout", "fraAbout"},
+                                                         {"cmdOK", "Frame1"},
+                                                         {"cmdDreamDictionary", "Frame4"},
+                                                         {"cmdBackToDream_3", "Frame2"},
+                                                         {"cmdAnalyze", "Frame3"},
+                                                         {"cmdBackToDream_0", "Frame2"},
+                                                         {"mnuAbout", "fraAbout"},
+                                                         {"mnuAbout", "fraAbout"},
+                                                         {"cmdOK", "Frame2"},
+                                                         {"cmdAnalyze", "Frame3"},
+                                                         {"cmdBack_0", "Frame1"}};
+    for (const auto& [control, panel] : steps) {
+        if (QLatin1String(control) == QLatin1String("cmdAnalyze"))
+            Answer({Reply::OK}); // the save's message
+        use(control);
+        EXPECT_EQ(PanelInFront(), panel) << "after " << control;
+    }
+    EXPECT_EQ(Shown(), QStringList({"Information: Journal Saved Successfully",
+                                    "Information: Journal Updated Successfully",
+                                    "Information: Journal Updated Successfully"}));
 }
 
 TEST_F(Navigation, EveryWayOutOpensTheClosingPageOnce) {
-    const QUrl closing = modRegistry::ThankYouPageUrl();
-    w->mnuExit1->trigger();
-    testsupport::ProcessEvents();
-    EXPECT_TRUE(modMain::LoadedForms().isEmpty());
-    EXPECT_EQ(urls.urls.count(closing), 1);
-
-    ASSERT_NE(StartMain(), nullptr);
-    form->cmdNav[1]->click();
-    testsupport::ProcessEvents();
-    EXPECT_TRUE(modMain::LoadedForms().isEmpty());
-    EXPECT_EQ(urls.urls.count(closing), 2);
-
-    ASSERT_NE(StartMain(), nullptr);
-    form->close();
-    testsupport::ProcessEvents();
-    EXPECT_TRUE(modMain::LoadedForms().isEmpty());
-    EXPECT_EQ(urls.urls.count(closing), 3);
+    for (const char* way : {"mnuExit1", "cmdNav_1", "close"}) {
+        if (w == nullptr)
+            w = StartProgram();
+        ASSERT_NE(w, nullptr);
+        if (QLatin1String(way) == QLatin1String("close"))
+            w->close();
+        else
+            use(way);
+        EXPECT_TRUE(ProgramEnded()) << way;
+        EXPECT_EQ(OpenedPages(), QStringList{"closing"}) << way;
+        w = nullptr;
+    }
 }
 
 } // namespace

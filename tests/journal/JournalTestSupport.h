@@ -1,15 +1,11 @@
 #pragma once
 
-// Helpers the journal tests share: stored rows, tree nodes clicked as a user would, and the
-// editor's state and the messages shown, each in one comparable value. Controls are found by
-// their objectName.
+// What the journal tests share: stored rows, tree nodes clicked as a user would, and the
+// editor's state in one comparable value.
 
 #include "TestSupport.h"
-#include "app/frmMain.h"
 
-#include <QAction>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -19,49 +15,39 @@
 
 namespace journaltest {
 
-template <typename T = QWidget>
-T* Named(const QObject* w, const char* name) {
-    return testsupport::Find<T>(w, QLatin1String(name));
+using namespace testsupport;
+
+inline QTreeWidget* Tree(const QWidget* w) {
+    return Find<QTreeWidget>(w, "tvDreams");
 }
-inline QTreeWidget* Tree(const QObject* w) {
-    return Named<QTreeWidget>(w, "tvDreams");
+inline QPushButton* Button(const QWidget* w, const char* name) {
+    return Find<QPushButton>(w, name);
 }
-inline QPushButton* Button(const QObject* w, const char* name) {
-    return Named<QPushButton>(w, name);
+inline QLineEdit* NameBox(const QWidget* w) {
+    return Find<QLineEdit>(w, "txtJournalName");
 }
-inline QLineEdit* NameBox(const QObject* w) {
-    return Named<QLineEdit>(w, "txtJournalName");
-}
-inline QTextEdit* TextBox(const QObject* w) {
-    return Named<QTextEdit>(w, "rtbJournalText");
-}
-// The three date lists: year, month, day.
-inline QList<QComboBox*> DateLists(const QObject* w) {
-    return {Named<QComboBox>(w, "cboYear"), Named<QComboBox>(w, "cboMonth"),
-            Named<QComboBox>(w, "cboDate")};
+inline QTextEdit* TextBox(const QWidget* w) {
+    return Find<QTextEdit>(w, "rtbJournalText");
 }
 
 inline QString EntryKey(qlonglong id) {
     return QStringLiteral("~%1").arg(id);
 }
-
 inline QString KeyOf(const QTreeWidgetItem* item) {
     return item ? item->data(0, Qt::UserRole).toString() : QString();
 }
-
-inline QTreeWidgetItem* Node(const QObject* w, const QString& key) {
+inline QTreeWidgetItem* Node(const QWidget* w, const QString& key) {
     for (QTreeWidgetItemIterator it(Tree(w)); *it; ++it)
         if (KeyOf(*it) == key)
             return *it;
     return nullptr;
 }
-
-inline QString SelectedKey(const QObject* w) {
+inline QString SelectedKey(const QWidget* w) {
     return KeyOf(Tree(w)->selectedItems().value(0));
 }
 
-// A real mouse click on the node, which selects it and runs the node-click handler.
-inline void Click(const QObject* w, const QString& key) {
+// A real mouse click on the node, which selects and opens it.
+inline void Click(const QWidget* w, const QString& key) {
     QTreeWidget* tree = Tree(w);
     QTreeWidgetItem* item = Node(w, key);
     ASSERT_NE(item, nullptr) << key.toStdString();
@@ -72,18 +58,18 @@ inline void Click(const QObject* w, const QString& key) {
     const QRect rect = tree->visualItemRect(item).intersected(tree->viewport()->rect());
     ASSERT_TRUE(rect.isValid());
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
-    testsupport::ProcessEvents();
+    ProcessEvents();
 }
 
 // A key pressed and released in the tree, then whatever it set going has run.
-inline void TreeKey(const QObject* w, Qt::Key key) {
+inline void TreeKey(const QWidget* w, Qt::Key key) {
     QTest::keyClick(Tree(w), key);
-    testsupport::ProcessEvents();
+    ProcessEvents();
 }
 
 // The editor's enabled states and the save caption, e.g.
 // "name on, text on, new off, save on (S&ave), delete off, cancel on".
-inline QString State(const QObject* w) {
+inline QString State(const QWidget* w) {
     auto on = [](const QWidget* widget) { return widget->isEnabled() ? "on" : "off"; };
     QPushButton* save = Button(w, "cmdSave");
     return QStringLiteral("name %1, text %2, new %3, save %4 (%5), delete %6, cancel %7")
@@ -92,20 +78,24 @@ inline QString State(const QObject* w) {
 }
 
 // The name and the two copies of the text the editor shows.
-inline QStringList Editor(const QObject* w) {
+inline QStringList Editor(const QWidget* w) {
     return {NameBox(w)->text(), TextBox(w)->toPlainText(),
-            Named<QTextEdit>(w, "rtbJournalText1")->toPlainText()};
+            Find<QTextEdit>(w, "rtbJournalText1")->toPlainText()};
 }
 
+// The year, month and day lists.
+inline QList<QComboBox*> DateLists(const QWidget* w) {
+    return {Find<QComboBox>(w, "cboYear"), Find<QComboBox>(w, "cboMonth"),
+            Find<QComboBox>(w, "cboDate")};
+}
 // The list positions of the shown year, month and day.
-inline QList<int> DateIndexes(const QObject* w) {
+inline QList<int> DateIndexes(const QWidget* w) {
     QList<int> indexes;
     for (const QComboBox* list : DateLists(w))
         indexes << list->currentIndex();
     return indexes;
 }
-
-inline void SetDate(const QObject* w, int year, int month, int day) {
+inline void SetDate(const QWidget* w, int year, int month, int day) {
     const QList<QComboBox*> lists = DateLists(w);
     lists[0]->setCurrentIndex(year - 1900);
     lists[1]->setCurrentIndex(month - 1);
@@ -114,7 +104,7 @@ inline void SetDate(const QObject* w, int year, int month, int day) {
 
 // Drops whatever the editor holds with Cancel (which asks nothing), starts a new entry and fills
 // it as a user would.
-inline void StartNew(const QObject* w, const QString& name, const QString& text, int year = 2008,
+inline void StartNew(const QWidget* w, const QString& name, const QString& text, int year = 2008,
                      int month = 3, int day = 14) {
     if (Button(w, "cmdCancel")->isEnabled())
         Button(w, "cmdCancel")->click();
@@ -124,36 +114,28 @@ inline void StartNew(const QObject* w, const QString& name, const QString& text,
     SetDate(w, year, month, day);
 }
 
-// The messages shown since the last call, each as "Icon: text".
-inline QStringList Shown() {
-    static const char* const icons[] = {"Critical", "Information", "Exclamation", "Question"};
-    QStringList lines;
-    for (const MsgBox::Shown& shown : MsgBox::TakeShown())
-        lines << QStringLiteral("%1: %2").arg(icons[int(shown.icon)], shown.text);
-    return lines;
-}
-
 // Clicks the save button, answering its message, and gives the messages shown.
-inline QStringList Save(const QObject* w) {
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    Button(w, "cmdSave")->click();
-    return Shown();
+inline QStringList Save(const QWidget* w) {
+    return Press(Button(w, "cmdSave"), {Reply::OK});
 }
 
-class JournalFixture : public testsupport::ProgramFixture {
+class JournalFixture : public ProgramFixture {
 protected:
     qlonglong Add(int year, int month, int day, const QString& name, const QString& text = "x") {
-        return testsupport::AddJournalRow(DreamsFile(), year, month, day, name, text);
+        return AddJournalRow(DreamsFile(), year, month, day, name, text);
     }
+    // Name, text, year, month and day of the stored entry; empty when there is none.
     QVariantList Row(qlonglong id) {
         return Query(
-            "SELECT JournalName, journaltext, Year, Month, Day FROM tblDreams WHERE ID = " +
-            QString::number(id));
+                   DreamsFile(),
+                   "SELECT JournalName, journaltext, Year, Month, Day FROM tblDreams WHERE ID = ?",
+                   {id})
+            .value(0);
     }
-    qlonglong RowCount() { return Query("SELECT count(*) FROM tblDreams").value(0).toLongLong(); }
-    qlonglong LastId() { return Query("SELECT max(ID) FROM tblDreams").value(0).toLongLong(); }
-    QVariantList Query(const QString& sql) {
-        return testsupport::Query(DreamsFile(), sql).value(0);
+    qlonglong RowCount() { return Count("SELECT count(*) FROM tblDreams"); }
+    qlonglong LastId() { return Count("SELECT max(ID) FROM tblDreams"); }
+    qlonglong Count(const QString& sql) {
+        return Query(DreamsFile(), sql).value(0).value(0).toLongLong();
     }
 };
 

@@ -2,8 +2,8 @@
 // each do what they say.
 
 #include "JournalTestSupport.h"
-#include "app/modMain.h"
 
+#include <QAction>
 #include <QWindow>
 
 #include <functional>
@@ -12,7 +12,8 @@ using namespace journaltest;
 
 namespace {
 
-const QString kQuestion = "Do You Want To Save The Changes To This Journal ?";
+const QString kQuestion =
+    "Question: Do You Want To Save The Changes To This Journal ? [Yes No Cancel; Yes]";
 
 // One way of leaving the entry in the editor.
 struct Leave {
@@ -20,18 +21,11 @@ struct Leave {
     // Whether the user does it from the home panel rather than the journal panel.
     bool fromHome;
     std::function<void(QWidget*)> act;
-    // What the window shows once it has gone on; empty when it closes.
+    // What the editor shows once the window has gone on; empty when it closes.
     QStringList leftEditor;
 };
 
-void PrintTo(const Leave& leave, std::ostream* out) {
-    *out << leave.name;
-}
-
-class UnsavedChanges : public JournalFixture, public ::testing::WithParamInterface<Leave> {
-protected:
-    bool windowLoaded() const { return !modMain::LoadedForms().isEmpty(); }
-};
+class UnsavedChanges : public JournalFixture, public ::testing::WithParamInterface<Leave> {};
 
 TEST_P(UnsavedChanges, YesSavesNoDiscardsCancelStays) {
     const Leave& leave = GetParam();
@@ -40,9 +34,8 @@ TEST_P(UnsavedChanges, YesSavesNoDiscardsCancelStays) {
     enum class Choice { Cancel, No, Yes, YesButRefused };
     for (const Choice choice : {Choice::Cancel, Choice::No, Choice::Yes, Choice::YesButRefused}) {
         SCOPED_TRACE(int(choice));
-        testsupport::Exec(DreamsFile(), "UPDATE tblDreams SET journaltext = 'Stored.' WHERE ID = ?",
-                          {dream});
-        frmMain* w = StartMain();
+        Exec(DreamsFile(), "UPDATE tblDreams SET journaltext = 'Stored.' WHERE ID = ?", {dream});
+        QWidget* w = StartProgram();
         ASSERT_NE(w, nullptr);
         Click(w, EntryKey(dream));
         TextBox(w)->setPlainText("Typed.");
@@ -50,42 +43,33 @@ TEST_P(UnsavedChanges, YesSavesNoDiscardsCancelStays) {
             NameBox(w)->setText("  ");
         if (leave.fromHome)
             Button(w, "cmdBack_1")->click();
-        QWidget* panel = w->PanelInFront();
-        MsgBox::TakeShown();
+        const QString panel = PanelInFront();
 
-        const MsgBox::Answer answers[] = {MsgBox::Answer::Cancel, MsgBox::Answer::No,
-                                          MsgBox::Answer::Yes, MsgBox::Answer::Yes};
-        MsgBox::SetNextAnswer(answers[int(choice)]);
+        const Reply replies[] = {Reply::Cancel, Reply::No, Reply::Yes, Reply::Yes};
+        Answer({replies[int(choice)]});
         if (choice == Choice::Yes || choice == Choice::YesButRefused)
-            MsgBox::SetNextAnswer(MsgBox::Answer::OK); // the save's own message
+            Answer({Reply::OK}); // the save's own message
         leave.act(w);
-        testsupport::ProcessEvents();
+        ProcessEvents();
 
-        const QList<MsgBox::Shown> shown = MsgBox::TakeShown();
-        ASSERT_FALSE(shown.isEmpty());
-        EXPECT_EQ(shown[0].text, kQuestion);
-        EXPECT_EQ(shown[0].icon, MsgBox::Icon::Question);
-        EXPECT_EQ(shown[0].buttons, MsgBox::Buttons::YesNoCancel);
-        EXPECT_EQ(shown[0].defaultAnswer, MsgBox::Answer::Yes);
-        EXPECT_EQ(Row(dream).value(1), QVariant(choice == Choice::Yes ? "Typed." : "Stored."));
-
+        EXPECT_EQ(ShownWithButtons().value(0), kQuestion);
+        EXPECT_EQ(Row(dream).value(1), choice == Choice::Yes ? "Typed." : "Stored.");
         const bool goesOn = choice == Choice::No || choice == Choice::Yes;
         if (goesOn && leave.leftEditor.isEmpty()) {
-            EXPECT_FALSE(windowLoaded());
+            EXPECT_TRUE(ProgramEnded());
             continue;
         }
-        ASSERT_TRUE(windowLoaded());
+        ASSERT_FALSE(ProgramEnded());
         if (goesOn) {
             EXPECT_EQ(Editor(w).mid(0, 2), leave.leftEditor);
         } else {
             // Nothing moved: the text is kept, and the highlight stays on its entry.
-            EXPECT_EQ(Editor(w).value(1), QStringLiteral("Typed."));
+            EXPECT_EQ(Editor(w).value(1), "Typed.");
             EXPECT_EQ(SelectedKey(w), EntryKey(dream));
             // A refused save shows the editor it points at.
-            EXPECT_EQ(w->PanelInFront(), choice == Choice::Cancel ? panel : w->Frame2);
+            EXPECT_EQ(PanelInFront(), choice == Choice::Cancel ? panel : "Frame2");
         }
-        modMain::UnloadAllForms();
-        testsupport::ProcessEvents();
+        CloseAll();
     }
 }
 
@@ -102,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
         Leave{"New", false, [](QWidget* w) { Button(w, "cmdNewJournal")->click(); }, kEmpty},
         Leave{"StartNewJournal", true, [](QWidget* w) { Button(w, "cmdStartNewJournal")->click(); },
               kEmpty},
-        Leave{"FileExit", false, [](QWidget* w) { Named<QAction>(w, "mnuExit1")->trigger(); }, {}},
+        Leave{"FileExit", false, [](QWidget* w) { Find<QAction>(w, "mnuExit1")->trigger(); }, {}},
         Leave{"ExitButton", true, [](QWidget* w) { Button(w, "cmdNav_1")->click(); }, {}},
         Leave{"CloseBox", false, [](QWidget* w) { w->windowHandle()->close(); }, {}}),
     [](const ::testing::TestParamInfo<Leave>& info) { return std::string(info.param.name); });
@@ -112,15 +96,13 @@ class UnsavedChangesAsked : public JournalFixture {};
 TEST_F(UnsavedChangesAsked, OnlyWhenTypedChangesWouldBeLost) {
     const qlonglong dream = Add(2008, 3, 14, "Dream", "A cat.");
     const qlonglong other = Add(2008, 3, 15, "Other", "Elsewhere.");
-    frmMain* w = StartMain();
+    QWidget* w = StartProgram();
     ASSERT_NE(w, nullptr);
 
     // Showing, analysing and leaving an entry changes nothing that needs saving; nor does a new
     // entry left blank, whatever its date says.
     Click(w, EntryKey(dream));
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    Button(w, "cmdAnalyze")->click();
-    Shown();
+    Press(Button(w, "cmdAnalyze"), {Reply::OK});
     Click(w, EntryKey(other));
     Button(w, "cmdStartNewJournal")->click();
     SetDate(w, 2001, 5, 5);
@@ -132,39 +114,37 @@ TEST_F(UnsavedChangesAsked, OnlyWhenTypedChangesWouldBeLost) {
     Click(w, EntryKey(dream));
     EXPECT_EQ(Shown(), QStringList{});
     EXPECT_EQ(DateIndexes(w), (QList<int>{101, 4, 4}));
-    MsgBox::SetNextAnswer(MsgBox::Answer::Cancel);
+    Answer({Reply::Cancel});
     Click(w, EntryKey(other));
-    EXPECT_EQ(Shown(), QStringList{"Question: " + kQuestion});
+    EXPECT_EQ(ShownWithButtons(), QStringList{kQuestion});
 
     // Cancel on the editor is a discard of its own, asked nothing.
     TextBox(w)->setPlainText("Typed.");
-    Button(w, "cmdCancel")->click();
+    EXPECT_EQ(Press(Button(w, "cmdCancel")), QStringList{});
     EXPECT_EQ(Editor(w), (QStringList{"", "", ""}));
-    EXPECT_EQ(Shown(), QStringList{});
-    EXPECT_EQ(Row(dream).value(1), QVariant("A cat."));
+    EXPECT_EQ(Row(dream).value(1), "A cat.");
 }
 
 TEST_F(UnsavedChangesAsked, YesSavesANewEntryThenOpensTheNodeClicked) {
     const qlonglong other = Add(2008, 3, 15, "Other", "Elsewhere.");
-    frmMain* w = StartMain();
+    QWidget* w = StartProgram();
     ASSERT_NE(w, nullptr);
     StartNew(w, "Fresh", "Just written.", 2009, 1, 2);
-    MsgBox::SetNextAnswer(MsgBox::Answer::Yes);
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
+    Answer({Reply::Yes, Reply::OK});
     Click(w, EntryKey(other));
-    EXPECT_EQ(Shown(),
-              (QStringList{"Question: " + kQuestion, "Information: Journal Saved Successfully"}));
+    EXPECT_EQ(ShownWithButtons(),
+              (QStringList{kQuestion, "Information: Journal Saved Successfully"}));
     EXPECT_EQ(Row(LastId()), (QVariantList{"Fresh", "Just written.", 2009LL, 1LL, 2LL}));
-    EXPECT_EQ(Editor(w).mid(0, 2), (QStringList{"Other", "Elsewhere."}));
+    EXPECT_EQ(Editor(w).mid(0, 2), kOther);
     EXPECT_EQ(SelectedKey(w), EntryKey(other));
 
     // Cancel from the keyboard puts the highlight back on the entry still being edited.
     TextBox(w)->setPlainText("Changed.");
-    MsgBox::SetNextAnswer(MsgBox::Answer::Cancel);
+    Answer({Reply::Cancel});
     TreeKey(w, Qt::Key_Up);
-    EXPECT_EQ(Shown(), QStringList{"Question: " + kQuestion});
+    EXPECT_EQ(ShownWithButtons(), QStringList{kQuestion});
     EXPECT_EQ(SelectedKey(w), EntryKey(other));
-    EXPECT_EQ(Editor(w).value(1), QStringLiteral("Changed."));
+    EXPECT_EQ(Editor(w).value(1), "Changed.");
 }
 
 } // namespace

@@ -3,8 +3,6 @@
 // started on an update file the way the desktop starts it.
 
 #include "TestSupport.h"
-#include "app/modMain.h"
-#include "data/modDB.h"
 #include "shell/modFileType.h"
 
 #include <QDir>
@@ -95,18 +93,11 @@ ToolResult RunTool(const QString& tool, const QStringList& arguments,
 
 class StartUpAssociation : public testsupport::ProgramFixture {
 protected:
-    void TearDown() override {
-        ProgramFixture::TearDown();
-        modMain::testing::SetExePath(std::nullopt);
-    }
-    void Restart() {
-        modMain::UnloadAllForms();
-        testsupport::ProcessEvents();
-        modDB::rsDreams.reset();
-        modDB::cnDreams.reset();
-        modDB::rsKeywords.reset();
-        modDB::cnKeywords.reset();
-        ASSERT_NE(StartMain(), nullptr);
+    // Starts the program anew as the executable at `exe`.
+    void StartAs(const QString& exe) {
+        testsupport::CloseAll();
+        testsupport::SetExecutable(exe);
+        ASSERT_NE(testsupport::StartProgram(), nullptr);
     }
 
     IsolatedDesktop desktop;
@@ -114,26 +105,25 @@ protected:
 
 TEST_F(StartUpAssociation, FirstStartWritesItTheNextWritesNothingAndAMoveRewritesIt) {
     const QString exe = folder.path() + "/oneirion";
-    modMain::testing::SetExePath(exe);
+    testsupport::SetExecutable(exe);
     EXPECT_FALSE(modFileType::IsFileTypeAssociated());
-    ASSERT_NE(StartMain(), nullptr);
+    StartAs(exe);
     EXPECT_EQ(Associated(), exe);
     EXPECT_TRUE(modFileType::IsFileTypeAssociated());
 
     // A rewrite would drop these lines.
     WriteText(desktop.desktopEntry(), "# kept\n", QIODevice::Append);
     WriteText(desktop.mimeAppsList(), "# kept\n", QIODevice::Append);
-    Restart();
+    StartAs(exe);
     EXPECT_TRUE(testsupport::FileBytes(desktop.desktopEntry()).endsWith("# kept\n"));
     EXPECT_TRUE(testsupport::FileBytes(desktop.mimeAppsList()).endsWith("# kept\n"));
 
     // The check is exact to the letter.
-    modMain::testing::SetExePath(folder.path() + "/Oneirion");
+    testsupport::SetExecutable(folder.path() + "/Oneirion");
     EXPECT_FALSE(modFileType::IsFileTypeAssociated());
 
     const QString moved = folder.path() + "/Moved Here/oneirion";
-    modMain::testing::SetExePath(moved);
-    Restart();
+    StartAs(moved);
     EXPECT_EQ(modFileType::GetAssociatedProgram(".udj"), moved);
     EXPECT_TRUE(modFileType::IsFileTypeAssociated());
 }

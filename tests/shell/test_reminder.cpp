@@ -2,109 +2,70 @@
 // date, and never lost to an unreadable value.
 
 #include "TestSupport.h"
-#include "app/frmMain.h"
-#include "app/modMain.h"
-#include "shell/modRegistry.h"
 
 #include <QDir>
 #include <QFile>
-#include <QGroupBox>
-#include <QStandardPaths>
+#include <QSettings>
 
 namespace {
 
-const QDate kToday(2026, 12, 6);
+using namespace testsupport;
 
-class Reminder : public testsupport::ProgramFixture {
+class Reminder : public ProgramFixture {
 protected:
     void SetUp() override {
         ProgramFixture::SetUp();
-        modRegistry::testing::SetToday(kToday);
-        // Each test starts as a first start would.
-        QFile::remove(settingsFile());
+        SetToday(QDate(2026, 12, 6));
+        QFile::remove(SettingsFile()); // as a first start
     }
-    static QString settingsFile() {
-        return QStandardPaths::writableLocation(QStandardPaths::ConfigLocation) +
-               QStringLiteral("/test_reminder.conf");
+    static void store(const QByteArray& lastUpdate) {
+        QFile file(SettingsFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[General]\nLastUpdate=" + lastUpdate + "\n");
     }
-    static QString lastUpdate() { return modRegistry::GetSetting(QStringLiteral("LastUpdate")); }
-    static void storeLastUpdate(const QString& value) {
-        ASSERT_TRUE(modRegistry::SaveSetting(QStringLiteral("LastUpdate"), value));
+    static QString stored() {
+        return QSettings(SettingsFile(), QSettings::IniFormat).value("LastUpdate").toString();
     }
-    // Starts the program and tells whether the question came.
-    bool startAsks(MsgBox::Answer answer = MsgBox::Answer::No) {
-        MsgBox::SetNextAnswer(answer);
-        frmMain* w = StartMain();
-        EXPECT_NE(w, nullptr);
-        if (w != nullptr) {
-            EXPECT_EQ(w->PanelInFront(), w->Frame1);
-        }
-        const bool asked = MsgBox::PendingAnswers() == 0;
-        if (!asked)
-            MsgBox::Reset();
-        const QList<MsgBox::Shown> shown = MsgBox::TakeShown();
-        if (asked) {
-            EXPECT_EQ(shown.size(), 1);
-            EXPECT_EQ(shown.value(0).text, QStringLiteral("Do You Wish To Update The Software ?"));
-            EXPECT_EQ(shown.value(0).icon, MsgBox::Icon::Exclamation);
-            EXPECT_EQ(shown.value(0).buttons, MsgBox::Buttons::YesNo);
-            EXPECT_EQ(shown.value(0).defaultAnswer, MsgBox::Answer::Yes);
-        }
-        return asked;
+    // Starts the program, answering the question with `reply` if one is given, and gives what
+    // was shown and the pages opened.
+    QStringList start(std::optional<Reply> reply = std::nullopt) {
+        CloseAll();
+        OpenedPages();
+        if (reply)
+            Answer({*reply});
+        EXPECT_NE(StartProgram(), nullptr);
+        EXPECT_EQ(PanelInFront(), "Frame1");
+        return ShownWithButtons() + OpenedPages();
     }
-    int downloadPages() const { return int(urls.urls.count(modRegistry::DownloadPageUrl())); }
 };
 
-TEST_F(Reminder, TheFirstStartAsksNothingAndRemembersToday) {
-    EXPECT_FALSE(startAsks());
-    EXPECT_EQ(lastUpdate(), QStringLiteral("2026-12-06"));
-}
+const QString kAsked = "Exclamation: Do You Wish To Update The Software ? [Yes No; Yes]";
 
-TEST_F(Reminder, FourteenDaysAfterTheLastReminderAsksNothing) {
-    storeLastUpdate(kToday.addDays(-14).toString(Qt::ISODate));
-    EXPECT_FALSE(startAsks());
-    EXPECT_EQ(lastUpdate(), QStringLiteral("2026-11-22"));
-}
-
-TEST_F(Reminder, FifteenDaysAfterAsksAndEitherAnswerRemembersToday) {
-    storeLastUpdate(kToday.addDays(-15).toString(Qt::ISODate));
-    EXPECT_TRUE(startAsks(MsgBox::Answer::No));
-    EXPECT_EQ(lastUpdate(), QStringLiteral("2026-12-06"));
-    EXPECT_EQ(downloadPages(), 0);
-
-    modMain::UnloadAllForms();
-    storeLastUpdate(kToday.addDays(-30).toString(Qt::ISODate));
-    EXPECT_TRUE(startAsks(MsgBox::Answer::Yes));
-    EXPECT_EQ(lastUpdate(), QStringLiteral("2026-12-06"));
-    EXPECT_EQ(downloadPages(), 1);
-}
-
-TEST_F(Reminder, ADateInTheFutureCountsItsDistanceToo) {
-    storeLastUpdate(kToday.addDays(20).toString(Qt::ISODate));
-    EXPECT_TRUE(startAsks());
-    EXPECT_EQ(lastUpdate(), QStringLiteral("2026-12-06"));
-}
-
-TEST_F(Reminder, AValueThatIsNoDateCountsAsLongPast) {
-    storeLastUpdate(QStringLiteral("sometime in spring"));
-    EXPECT_TRUE(startAsks());
-    EXPECT_EQ(lastUpdate(), QStringLiteral("2026-12-06"));
-
-    // Edited by hand, with a comma: still a value, still no date.
-    modMain::UnloadAllForms();
-    QFile conf(settingsFile());
-    ASSERT_TRUE(conf.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    conf.write("[General]\nLastUpdate=2020-01-01, x\n");
-    conf.close();
-    EXPECT_TRUE(startAsks());
-    EXPECT_EQ(lastUpdate(), QStringLiteral("2026-12-06"));
+TEST_F(Reminder, AsksFifteenDaysOrMoreEitherWayFromTheStoredDateAndThenRemembersToday) {
+    EXPECT_EQ(start(), QStringList{}) << "a first start asks nothing";
+    EXPECT_EQ(stored(), "2026-12-06");
+    const std::pair<const char*, bool> cases[] = {{"2026-11-22", false},
+                                                  {"2026-11-21", true},
+                                                  {"2026-12-26", true},
+                                                  {"sometime in spring", true},
+                                                  {"2020-01-01, x", true}};
+    for (const auto& [lastUpdate, asks] : cases) {
+        store(lastUpdate);
+        EXPECT_EQ(start(asks ? std::optional(Reply::No) : std::nullopt),
+                  asks ? QStringList{kAsked} : QStringList{})
+            << lastUpdate;
+        EXPECT_EQ(stored(), asks ? "2026-12-06" : lastUpdate) << lastUpdate;
+    }
+    store("2026-11-06");
+    EXPECT_EQ(start(Reply::Yes), QStringList({kAsked, "download"}));
+    EXPECT_EQ(stored(), "2026-12-06");
 }
 
 TEST_F(Reminder, AnUnreadableStoreCountsAsEmpty) {
     // A folder where the settings file should be: nothing can be read or written there.
-    ASSERT_TRUE(QDir().mkpath(settingsFile()));
-    EXPECT_FALSE(startAsks());
-    QDir(settingsFile()).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(SettingsFile()));
+    EXPECT_EQ(start(), QStringList{});
+    QDir(SettingsFile()).removeRecursively();
 }
 
 } // namespace

@@ -1,14 +1,24 @@
 #include "TestSupport.h"
 
-#include "app/frmMain.h"
+#include "app/CommonDialog.h"
+#include "app/MsgBox.h"
 #include "app/modMain.h"
 #include "data/modDB.h"
 #include "shell/modRegistry.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
 
+#include <deque>
 #include <linux/capability.h>
 #include <sqlite3.h>
 #include <sys/syscall.h>
@@ -20,7 +30,7 @@ namespace {
 void bindAll(sqlite3_stmt* stmt, const QVariantList& params) {
     for (int i = 0; i < params.size(); ++i) {
         const QVariant& v = params[i];
-        if (!v.isValid() || v.isNull()) {
+        if (v.isNull()) {
             sqlite3_bind_null(stmt, i + 1);
         } else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong) {
             sqlite3_bind_int64(stmt, i + 1, v.toLongLong());
@@ -31,58 +41,100 @@ void bindAll(sqlite3_stmt* stmt, const QVariantList& params) {
     }
 }
 
-QList<QVariantList> run(const QString& file, const QString& sql, const QVariantList& params) {
-    sqlite3* db = nullptr;
-    QList<QVariantList> rows;
-    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        ADD_FAILURE() << "cannot open " << file.toStdString();
-        sqlite3_close_v2(db);
-        return rows;
+QVariant columnValue(sqlite3_stmt* stmt, int i) {
+    switch (sqlite3_column_type(stmt, i)) {
+    case SQLITE_INTEGER:
+        return qlonglong(sqlite3_column_int64(stmt, i));
+    case SQLITE_NULL:
+        return QVariant();
+    default:
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
     }
-    sqlite3_busy_timeout(db, 5000);
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
-        ADD_FAILURE() << sql.toStdString() << ": " << sqlite3_errmsg(db);
-        sqlite3_close_v2(db);
-        return rows;
+}
+
+// Every http(s) address the program hands to the desktop, instead of a browser.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    UrlRecorder() {
+        for (const char* scheme : {"http", "https"})
+            QDesktopServices::setUrlHandler(QLatin1String(scheme), this, "open");
     }
-    bindAll(stmt, params);
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        QVariantList row;
-        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-            switch (sqlite3_column_type(stmt, i)) {
-            case SQLITE_INTEGER:
-                row << QVariant(qlonglong(sqlite3_column_int64(stmt, i)));
-                break;
-            case SQLITE_NULL:
-                row << QVariant();
-                break;
-            default:
-                row << QVariant(
-                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))));
-            }
-        }
-        rows << row;
+    ~UrlRecorder() override {
+        for (const char* scheme : {"http", "https"})
+            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
     }
-    if (rc != SQLITE_DONE)
-        ADD_FAILURE() << sql.toStdString() << ": " << sqlite3_errmsg(db);
-    sqlite3_finalize(stmt);
-    sqlite3_close_v2(db);
-    return rows;
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl& url) { urls << url; }
+};
+
+UrlRecorder* g_urls = nullptr;
+
+// Modal windows: the acts tests queued for them, and the one a test left open, if any.
+struct ModalWatch {
+    std::deque<std::function<void(QWidget*)>> acts;
+    QPointer<QWidget> seen;
+    QElapsedTimer since;
+    int strays = 0;
+};
+
+ModalWatch& modalWatch() {
+    static ModalWatch watch;
+    return watch;
+}
+
+void lookAtModals() {
+    ModalWatch& watch = modalWatch();
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) {
+        watch.seen = nullptr;
+    } else if (!watch.acts.empty()) {
+        const auto act = std::move(watch.acts.front());
+        watch.acts.pop_front();
+        act(modal);
+    } else if (modal != watch.seen) {
+        watch.seen = modal;
+        watch.since.start();
+    } else if (watch.since.elapsed() > 1000) {
+        // Nobody answers it: close it so the run goes on, and let the fixture report it.
+        ++watch.strays;
+        watch.seen = nullptr;
+        modal->close();
+    }
+}
+
+QWidget* openWindow(const char* name) {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == QLatin1String(name) && window->isVisible())
+            return window;
+    return nullptr;
+}
+
+QStringList takeShown(bool withButtons) {
+    static const char* const icons[] = {"Critical", "Information", "Exclamation", "Question"};
+    static const char* const answers[] = {"OK", "Yes", "No", "Cancel"};
+    QStringList lines;
+    for (const MsgBox::Shown& shown : MsgBox::TakeShown()) {
+        QString line =
+            QStringLiteral("%1: %2").arg(QLatin1String(icons[int(shown.icon)]), shown.text);
+        if (withButtons && shown.buttons != MsgBox::Buttons::OK)
+            line += QStringLiteral(" [Yes No%1; %2]")
+                        .arg(shown.buttons == MsgBox::Buttons::YesNoCancel ? " Cancel" : "",
+                             QLatin1String(answers[int(shown.defaultAnswer)]));
+        lines << line;
+    }
+    return lines;
 }
 
 } // namespace
 
 Dictionary SampleDictionary() {
-    return {
-        {QStringLiteral("cat"), QStringLiteral("Independence and intuition.")},
-        {QStringLiteral("Bat"), QStringLiteral("Something hidden in the dark.")},
-        {QStringLiteral("water"), QStringLiteral("Emotions and the unconscious.")},
-        {QStringLiteral("Ant"), QStringLiteral("Patient, shared work.")},
-        {QStringLiteral("flying"), QStringLiteral("Freedom and a wider view.")},
-    };
+    return {{"cat", "Independence and intuition."},
+            {"Bat", "Something hidden in the dark."},
+            {"water", "Emotions and the unconscious."},
+            {"Ant", "Patient, shared work."},
+            {"flying", "Freedom and a wider view."}};
 }
 
 void CreateDataFiles(const QString& folder, const Dictionary& dictionary) {
@@ -93,22 +145,41 @@ void CreateDataFiles(const QString& folder, const Dictionary& dictionary) {
     ASSERT_TRUE(keywords.ok) << keywords.message.toStdString();
 }
 
-void Exec(const QString& file, const QString& sql, const QVariantList& params) {
-    run(file, sql, params);
-}
-
 QList<QVariantList> Query(const QString& file, const QString& sql, const QVariantList& params) {
-    return run(file, sql, params);
+    sqlite3* db = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    QList<QVariantList> rows;
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK ||
+        sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
+        ADD_FAILURE() << file.toStdString() << ": " << sql.toStdString() << ": "
+                      << sqlite3_errmsg(db);
+        sqlite3_close_v2(db);
+        return rows;
+    }
+    sqlite3_busy_timeout(db, 5000);
+    bindAll(stmt, params);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        QVariantList row;
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i)
+            row << columnValue(stmt, i);
+        rows << row;
+    }
+    if (rc != SQLITE_DONE)
+        ADD_FAILURE() << sql.toStdString() << ": " << sqlite3_errmsg(db);
+    sqlite3_finalize(stmt);
+    sqlite3_close_v2(db);
+    return rows;
 }
 
 qlonglong AddJournalRow(const QString& dreamsFile, int year, int month, int day,
                         const QString& name, const QString& text) {
-    Exec(dreamsFile,
-         QStringLiteral("INSERT INTO tblDreams (Year, Month, Day, JournalName, journaltext) "
-                        "VALUES (?, ?, ?, ?, ?)"),
-         {year, month, day, name, text});
-    const auto rows = Query(dreamsFile, QStringLiteral("SELECT max(ID) FROM tblDreams"));
-    return rows.isEmpty() ? -1 : rows.first().first().toLongLong();
+    Exec(
+        dreamsFile,
+        "INSERT INTO tblDreams (Year, Month, Day, JournalName, journaltext) VALUES (?, ?, ?, ?, ?)",
+        {year, month, day, name, text});
+    return Query(dreamsFile, "SELECT max(ID) FROM tblDreams").value(0).value(0).toLongLong();
 }
 
 QByteArray FileBytes(const QString& path) {
@@ -116,17 +187,12 @@ QByteArray FileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QStringList TakeMessageTexts() {
-    QStringList texts;
-    for (const MsgBox::Shown& shown : MsgBox::TakeShown())
-        texts << shown.text;
-    return texts;
-}
-
-void ProcessEvents() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+QByteArray Dump(const QString& file) {
+    QProcess tool;
+    tool.start("sqlite3", {"-readonly", file, ".dump"});
+    EXPECT_TRUE(tool.waitForFinished(30000)) << "the sqlite3 tool is missing";
+    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    return tool.readAllStandardOutput();
 }
 
 QString BuildDir() {
@@ -164,61 +230,205 @@ PermissionsApply::~PermissionsApply() {
         setEffectiveOverrides(true);
 }
 
-UrlRecorder::UrlRecorder() {
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open");
-    QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "open");
+void SetProgramFolder(const std::optional<QString>& folder) {
+    modMain::testing::SetAppPath(folder);
 }
 
-UrlRecorder::~UrlRecorder() {
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+QWidget* StartProgram(const QString& commandLine) {
+    modMain::testing::SetCommandLine(commandLine);
+    modMain::Main();
+    return commandLine.isEmpty() ? MainWindow() : ImportWindow();
 }
 
-void UrlRecorder::open(const QUrl& url) {
-    urls << url;
+void SetExecutable(const std::optional<QString>& path) {
+    modMain::testing::SetExePath(path);
+    modMain::testing::ReleaseInstance();
+}
+
+int OtherInstances() {
+    return modMain::testing::OtherInstances();
+}
+
+QWidget* MainWindow() {
+    return openWindow("frmMain");
+}
+
+QWidget* ImportWindow() {
+    return openWindow("frmKeyUpdate");
+}
+
+QString PanelInFront() {
+    QWidget* window = MainWindow();
+    if (window == nullptr)
+        return QStringLiteral("no main window");
+    QStringList visible;
+    for (const char* name : {"Frame1", "Frame2", "Frame3", "Frame4", "fraAbout"}) {
+        if (Find(window, QLatin1String(name))->isVisible())
+            visible << QLatin1String(name);
+    }
+    return visible.join(QLatin1Char('+'));
+}
+
+bool ProgramEnded() {
+    ProcessEvents();
+    return !MainWindow() && !ImportWindow() && modMain::LoadedForms().isEmpty();
+}
+
+void CloseAll() {
+    modMain::UnloadAllForms();
+    ProcessEvents();
+    modDB::rsDreams.reset();
+    modDB::cnDreams.reset();
+    modDB::rsKeywords.reset();
+    modDB::cnKeywords.reset();
+}
+
+void ProcessEvents() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void OnNextModal(std::function<void(QWidget*)> act) {
+    modalWatch().acts.push_back(std::move(act));
+}
+
+int StrayModalsClosed() {
+    return std::exchange(modalWatch().strays, 0);
+}
+
+void SetToday(const std::optional<QDate>& today) {
+    modRegistry::testing::SetToday(today);
+}
+
+QString SettingsFile() {
+    return QStandardPaths::writableLocation(QStandardPaths::ConfigLocation) + '/' +
+           QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + ".conf";
+}
+
+QStringList OpenedPages() {
+    const std::pair<QUrl, const char*> pages[] = {{modRegistry::OnlineHelpUrl(), "help"},
+                                                  {modRegistry::HomePageUrl(), "home"},
+                                                  {modRegistry::DownloadPageUrl(), "download"},
+                                                  {modRegistry::ThankYouPageUrl(), "closing"}};
+    QStringList opened;
+    for (const QUrl& url : std::exchange(g_urls->urls, {})) {
+        const auto page = std::find_if(std::begin(pages), std::end(pages),
+                                       [&url](const auto& known) { return known.first == url; });
+        opened << (page != std::end(pages) ? QLatin1String(page->second) : url.toString());
+    }
+    return opened;
+}
+
+void SimulateReadOnly(const QString& file) {
+    modDB::SimulateFault(file, modDB::SimulatedFault::ReadOnly);
+}
+
+void SimulateDiskFull(const QString& file) {
+    modDB::SimulateFault(file, modDB::SimulatedFault::DiskFull);
+}
+
+void EndSimulatedFaults() {
+    modDB::SimulateFault(QString(), modDB::SimulatedFault::None);
+}
+
+void Answer(std::initializer_list<Reply> replies) {
+    static const MsgBox::Answer answers[] = {MsgBox::Answer::OK, MsgBox::Answer::Yes,
+                                             MsgBox::Answer::No, MsgBox::Answer::Cancel};
+    for (const Reply reply : replies)
+        MsgBox::SetNextAnswer(answers[int(reply)]);
+}
+
+int PendingAnswers() {
+    return MsgBox::PendingAnswers();
+}
+
+QStringList Shown() {
+    return takeShown(false);
+}
+
+QStringList ShownWithButtons() {
+    return takeShown(true);
+}
+
+QStringList Press(QAbstractButton* button, std::initializer_list<Reply> replies) {
+    Answer(replies);
+    if (button != nullptr)
+        button->click();
+    const QStringList shown = ShownWithButtons();
+    EXPECT_EQ(PendingAnswers(), 0)
+        << "fewer messages than answers: " << shown.join(" | ").toStdString();
+    if (PendingAnswers() > 0)
+        MsgBox::Reset();
+    return shown;
+}
+
+void NextFileName(const QString& path) {
+    CommonDialog::SetNextFileName(path);
+}
+
+void NextPrint(std::function<bool(QPrinter&)> answer) {
+    CommonDialog::SetNextPrintAnswer(std::move(answer));
+}
+
+QString OfferedFileTypes() {
+    return CommonDialog::Last().nameFilters;
+}
+
+bool PageRangeOffered() {
+    return CommonDialog::Last().pageRangeOffered;
 }
 
 void ProgramFixture::SetUp() {
     ASSERT_TRUE(folder.isValid());
     CreateDataFiles(folder.path(), InitialDictionary());
-    modMain::testing::SetAppPath(folder.path());
-    modMain::testing::SetCommandLine(QString());
+    SetProgramFolder(folder.path());
     MsgBox::Reset();
+    OpenedPages();
 }
 
 void ProgramFixture::TearDown() {
-    modMain::UnloadAllForms();
-    ProcessEvents();
-    form = nullptr;
-    modDB::rsDreams.reset();
-    modDB::cnDreams.reset();
-    modDB::rsKeywords.reset();
-    modDB::cnKeywords.reset();
-    modDB::SimulateFault(QString(), modDB::SimulatedFault::None);
-    EXPECT_EQ(MsgBox::PendingAnswers(), 0) << "a queued answer was never asked for";
+    CloseAll();
+    EndSimulatedFaults();
+    EXPECT_EQ(PendingAnswers(), 0) << "a queued answer was never asked for";
     MsgBox::Reset();
-    modMain::testing::SetAppPath(std::nullopt);
+    SetProgramFolder(std::nullopt);
+    SetExecutable(std::nullopt);
+    SetToday(std::nullopt);
     modMain::testing::SetCommandLine(std::nullopt);
-    modRegistry::testing::SetToday(std::nullopt);
     EXPECT_EQ(StrayModalsClosed(), 0) << "a message box or dialog was left unanswered";
 }
 
-frmMain* ProgramFixture::StartMain() {
-    modMain::Main();
-    form = nullptr;
-    for (QWidget* loaded : modMain::LoadedForms()) {
-        if (auto* main = qobject_cast<frmMain*>(loaded))
-            form = main;
+int RunTests(int argc, char* argv[]) {
+    // Private XDG and TEMP folders, so no test touches the real home.
+    char root[] = "/tmp/oneirion-test-XXXXXX";
+    if (::mkdtemp(root) == nullptr)
+        return 2;
+    const QString base = QString::fromLocal8Bit(root);
+    for (const char* name :
+         {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TEMP"}) {
+        const QString path = base + '/' + QString::fromLatin1(name).toLower();
+        QDir().mkpath(path);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv(name, QFile::encodeName(path));
     }
-    return form;
-}
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 
-QString ProgramFixture::DreamsFile() const {
-    return folder.path() + QStringLiteral("/Dreams.dll");
-}
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    UrlRecorder urls;
+    g_urls = &urls;
+    QTimer modals;
+    QObject::connect(&modals, &QTimer::timeout, &lookAtModals);
+    modals.start(20);
 
-QString ProgramFixture::KeywordsFile() const {
-    return folder.path() + QStringLiteral("/Keywords.dll");
+    ::testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    QDir(base).removeRecursively();
+    return result;
 }
 
 } // namespace testsupport
+
+#include "TestSupport.moc"

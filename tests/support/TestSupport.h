@@ -1,21 +1,26 @@
 #pragma once
 
-// Shared helpers of the test suite: temporary program folders with real data files, the running
-// program in-process, the message layer's record, and the URLs the program opened.
+// What every test shares. Tests drive the program as a user would: windows and controls are
+// found by objectName, and everything else the program offers tests (its start-up, clock,
+// simulated faults, message boxes and file dialogs) is reached through the functions here and
+// nowhere else.
 
 #include "DataFiles.h"
-#include "app/MsgBox.h"
 
+#include <QDate>
 #include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QVariant>
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <vector>
 
-class frmMain;
+class QAbstractButton;
+class QPrinter;
 
 // Failed comparisons show texts as text.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -24,13 +29,9 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace testsupport {
 
-using Dictionary = std::vector<modDataFiles::Entry>;
+// ---- Controls and files -------------------------------------------------------------------
 
-// A small dictionary that the start-up tests and many others share.
-Dictionary SampleDictionary();
-
-// The control named `name` (its objectName, the contract tests drive the windows by) below
-// `root`; a missing one fails the test and gives nullptr.
+// The control named `name` below `root`; a missing one fails the test and gives nullptr.
 template <typename T = QWidget>
 T* Find(const QObject* root, const QString& name) {
     T* found = root ? root->findChild<T*>(name) : nullptr;
@@ -38,32 +39,28 @@ T* Find(const QObject* root, const QString& name) {
     return found;
 }
 
+using Dictionary = std::vector<modDataFiles::Entry>;
+// cat, Bat, water, Ant and flying, with their meanings.
+Dictionary SampleDictionary();
 // Creates Dreams.dll and Keywords.dll (holding `dictionary`) in `folder`.
 void CreateDataFiles(const QString& folder, const Dictionary& dictionary = SampleDictionary());
 
-// Direct access to a database file, beside the program's own code, for setting up and checking.
-void Exec(const QString& file, const QString& sql, const QVariantList& params = {});
+// Direct access to a database file, beside the program, for setting up and checking.
 QList<QVariantList> Query(const QString& file, const QString& sql, const QVariantList& params = {});
+inline void Exec(const QString& file, const QString& sql, const QVariantList& params = {}) {
+    Query(file, sql, params);
+}
 qlonglong AddJournalRow(const QString& dreamsFile, int year, int month, int day,
                         const QString& name, const QString& text);
 QByteArray FileBytes(const QString& path);
+// The whole database as the stock sqlite3 tool dumps it: equal dumps, equal content.
+QByteArray Dump(const QString& file);
 
-// Texts of the messages shown since the last call, oldest first.
-QStringList TakeMessageTexts();
-
-// Runs posted events, deferred deletions included.
-void ProcessEvents();
-
-// How many modal windows nobody answered had to be closed since the last call.
-int StrayModalsClosed();
-
-// The build folder and the programs in it.
 QString BuildDir();
 QString ProgramBinary();
 
-// Root reads and writes whatever the permission bits say. While one of these lives, this thread
-// sets aside that power (only for the moment: it stays permitted and comes back), so that a test
-// meets a read-only or unreadable file as a user does.
+// Root passes over permission bits. While one of these lives, this thread sets that power aside
+// (it stays permitted and comes back), so a test meets an unreadable file as a user does.
 class PermissionsApply {
 public:
     PermissionsApply();
@@ -75,19 +72,79 @@ private:
     bool lowered_ = false;
 };
 
-// Records every http(s) URL the program hands to the desktop.
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    UrlRecorder();
-    ~UrlRecorder() override;
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void open(const QUrl& url);
-};
+// ---- The program, run in this process ------------------------------------------------------
 
-// A program folder with both data files, the shared data opened as start-up opens it, and (after
-// StartMain) the main window loaded and shown.
+// The folder the program takes as its own: its data files live there.
+void SetProgramFolder(const std::optional<QString>& folder);
+// Starts the program as a start with `commandLine` would, and gives the window it shows: the
+// import window with a command line, the main window without; nullptr when none stays open.
+QWidget* StartProgram(const QString& commandLine = QString());
+// From now on the program runs as the executable at `path`, as a new process of it would.
+void SetExecutable(const std::optional<QString>& path);
+// Processes of the program's executable running now, besides this one.
+int OtherInstances();
+
+// The open windows, found by their objectName.
+QWidget* MainWindow();
+QWidget* ImportWindow();
+// The objectName of the one visible panel of the main window, or what is wrong.
+QString PanelInFront();
+// True once no window of the program is left, so that the program has ended.
+bool ProgramEnded();
+// Closes every window and lets go of the program's data, as the end of the process would.
+void CloseAll();
+// Runs posted events, deferred deletions included.
+void ProcessEvents();
+
+// `act` runs on the next modal window (a dialog the program waits on), once it is up.
+void OnNextModal(std::function<void(QWidget*)> act);
+// How many modal windows nobody answered had to be closed since the last call.
+int StrayModalsClosed();
+
+// ---- Clock, settings and web pages ----------------------------------------------------------
+
+void SetToday(const std::optional<QDate>& today);
+// The settings file of this test executable.
+QString SettingsFile();
+// The web pages opened since the last call: "help", "home", "download" or "closing".
+QStringList OpenedPages();
+
+// ---- Simulated faults of a data file ---------------------------------------------------------
+
+void SimulateReadOnly(const QString& file);
+void SimulateDiskFull(const QString& file);
+void EndSimulatedFaults();
+
+// ---- Message boxes and dialogs -------------------------------------------------------------
+
+enum class Reply { OK, Yes, No, Cancel };
+// The next message boxes take these answers, in order, without showing.
+void Answer(std::initializer_list<Reply> replies);
+int PendingAnswers();
+// The messages shown since the last call, oldest first, each as "Icon: text".
+QStringList Shown();
+// The same, each question followed by its buttons and the default, as " [Yes No; Yes]".
+QStringList ShownWithButtons();
+
+// Clicks `button`, answering the messages it shows with `replies` in turn, and gives the
+// messages shown as ShownWithButtons() does. Answers left over fail the test.
+QStringList Press(QAbstractButton* button, std::initializer_list<Reply> replies = {});
+
+// The next file dialog picks `path` ("" cancels it).
+void NextFileName(const QString& path);
+// The next print dialog calls `answer` on the printer; its result stands for OK or Cancel.
+void NextPrint(std::function<bool(QPrinter&)> answer);
+// The file types the last file dialog offered, and whether the last print dialog offered a
+// page range.
+QString OfferedFileTypes();
+bool PageRangeOffered();
+
+// The main() of every test executable: private XDG and TEMP folders, then a QApplication on
+// the offscreen platform, then the tests.
+int RunTests(int argc, char* argv[]);
+
+// ---- A program folder with both data files -------------------------------------------------
+
 class ProgramFixture : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -95,16 +152,10 @@ protected:
 
     // The dictionary the folder's Keywords.dll starts with.
     virtual Dictionary InitialDictionary() const { return SampleDictionary(); }
-
-    // Runs modMain::Main() with an empty command line and returns the main window, or nullptr
-    // when loading unloaded it.
-    frmMain* StartMain();
-    QString DreamsFile() const;
-    QString KeywordsFile() const;
+    QString DreamsFile() const { return folder.filePath(QStringLiteral("Dreams.dll")); }
+    QString KeywordsFile() const { return folder.filePath(QStringLiteral("Keywords.dll")); }
 
     QTemporaryDir folder;
-    frmMain* form = nullptr;
-    UrlRecorder urls;
 };
 
 } // namespace testsupport

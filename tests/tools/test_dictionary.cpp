@@ -2,7 +2,6 @@
 // ordinary dream reports find meanings in it.
 
 #include "TestSupport.h"
-#include "data/CaseFold.h"
 
 #include <QFile>
 #include <QHash>
@@ -46,10 +45,11 @@ TEST(ShippedDictionary, SourceRowsAreCompleteUniqueSortedAndWrittenFresh) {
         EXPECT_EQ(entry.meaning, entry.meaning.trimmed()) << k;
         EXPECT_GE(entry.meaning.size(), 80) << k;
         EXPECT_LE(entry.meaning.size(), 600) << k;
-        const QString folded = modDB::FoldCase(entry.keyword);
+        const QString folded = entry.keyword.toCaseFolded();
         EXPECT_FALSE(seenKeywords.contains(folded)) << k << " repeats";
         seenKeywords.insert(folded, entry.keyword);
-        EXPECT_LE(modDB::CompareNoCase(previous, entry.keyword), 0) << k << " is out of order";
+        EXPECT_LE(QString::compare(previous, entry.keyword, Qt::CaseInsensitive), 0)
+            << k << " is out of order";
         previous = entry.keyword;
         for (const QString& sentence : longSentences(entry.meaning)) {
             const auto owner = seenSentences.constFind(sentence);
@@ -86,32 +86,15 @@ QStringList sampleJournal() {
         "I found myself in a dark forest at night",
         "I was driving a car on a highway in the rain",
         "I was at a wedding in a big church",
-        "I was in a hospital room with white walls",
-        "I was standing on the roof of a tall building in a city",
-        "I was walking along a beach at sunset",
     };
     const QStringList events = {
-        "and a huge dog started chasing me",
-        "and all my teeth were falling out",
-        "and suddenly I could fly over the houses",
-        "and I was late for an exam I had not studied for",
-        "and a snake was hiding under the bed",
-        "and the water kept rising until I was swimming",
-        "and my mother handed me a baby wrapped in a blanket",
-        "and I lost my keys and my phone",
-    };
-    const QStringList endings = {
-        "I woke up scared.",
-        "Then everything turned to fire.",
-        "A stranger smiled and gave me a letter.",
-        "It felt peaceful, like floating.",
-        "I kept running but my legs were heavy.",
+        "and a huge dog started chasing me",        "and all my teeth were falling out",
+        "and suddenly I could fly over the houses", "and a snake was hiding under the bed",
+        "and my mother handed me a baby",           "and I lost my keys and my phone",
     };
     QStringList journal;
-    for (int i = 0; i < 40; ++i)
-        journal << QStringLiteral("%1, %2. %3")
-                       .arg(settings[i % settings.size()], events[(i * 3) % events.size()],
-                            endings[(i * 7) % endings.size()]);
+    for (int i = 0; i < 30; ++i)
+        journal << settings[i % settings.size()] + ", " + events[(i * 7) % events.size()] + '.';
     return journal;
 }
 

@@ -1,20 +1,17 @@
 #pragma once
 
-// What the update-import tests share: update files made the way users get them, the import
-// window as the program opens it, and plain reads of what it shows and what it wrote.
+// What the update-import tests share: update files made the way users get them, and plain reads
+// of what the import window shows and what it wrote.
 
 #include "TestSupport.h"
-#include "app/modMain.h"
-#include "data/modDB.h"
-#include "update_import/frmKeyUpdate.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QTreeWidget>
 
-#include <vector>
-
 namespace importtest {
+
+using namespace testsupport;
 
 // Keyword and description of each row; a null description stays NULL in the file.
 using UpdateRows = std::vector<std::pair<QString, QVariant>>;
@@ -27,7 +24,7 @@ inline void WriteUpdateFile(const QString& path, const UpdateRows& rows,
                             Maker maker = Maker::StockTool) {
     QFile::remove(path);
     if (maker == Maker::Program) {
-        std::vector<modDataFiles::Entry> entries;
+        Dictionary entries;
         for (const auto& [keyword, description] : rows)
             entries.push_back({keyword, description.toString()});
         ASSERT_TRUE(modDataFiles::CreateKeywords(path, entries).ok);
@@ -47,22 +44,14 @@ inline void WriteUpdateFile(const QString& path, const UpdateRows& rows,
     ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
 }
 
-// The loaded import window, or nullptr.
-inline frmKeyUpdate* ImportWindow() {
-    for (QWidget* form : modMain::LoadedForms())
-        if (auto* window = qobject_cast<frmKeyUpdate*>(form))
-            return window;
-    return nullptr;
-}
-
-inline QTreeWidget* List(const frmKeyUpdate* window) {
-    return testsupport::Find<QTreeWidget>(window, "ListView1");
+inline QTreeWidget* List(const QWidget* window) {
+    return Find<QTreeWidget>(window, "ListView1");
 }
 
 // Each listed item as "keyword|description|marker|+" (checked) or "...|-", with " (off)" when it
 // cannot be checked, joined by "; ".
-inline std::string Listed(const frmKeyUpdate* window) {
-    const QTreeWidget* list = List(window);
+inline std::string Listed(const QWidget* window) {
+    const QTreeWidget* list = window ? List(window) : nullptr;
     QStringList items;
     for (int i = 0; list != nullptr && i < list->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
@@ -74,43 +63,26 @@ inline std::string Listed(const frmKeyUpdate* window) {
     return items.join("; ").toStdString();
 }
 
-inline void SetChecked(frmKeyUpdate* window, const QString& keyword, bool checked = true) {
+inline void SetChecked(const QWidget* window, const QString& keyword, bool checked = true) {
     const auto found = List(window)->findItems(keyword, Qt::MatchFixedString, 0);
     ASSERT_FALSE(found.isEmpty()) << keyword.toStdString();
     for (QTreeWidgetItem* item : found)
         item->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
 }
 
-// The whole database as the stock sqlite3 tool dumps it: equal dumps, equal content.
-inline QByteArray Dump(const QString& file) {
-    QProcess tool;
-    tool.start("sqlite3", {"-readonly", file, ".dump"});
-    EXPECT_TRUE(tool.waitForFinished(30000)) << "the sqlite3 tool is missing";
-    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
-    return tool.readAllStandardOutput();
-}
-
 // The dictionary's rows as "Keyword=Description", in the order they were written.
 inline QStringList DictionaryRows(const QString& keywordsFile) {
     QStringList rows;
-    for (const QVariantList& row : testsupport::Query(
-             keywordsFile, "SELECT Keyword || '=' || Description FROM tblKeywords ORDER BY rowid"))
+    for (const QVariantList& row : Query(keywordsFile, "SELECT Keyword || '=' || Description "
+                                                       "FROM tblKeywords ORDER BY rowid"))
         rows << row.value(0).toString();
     return rows;
 }
 
-class ImportFixture : public testsupport::ProgramFixture {
+class ImportFixture : public ProgramFixture {
 protected:
-    // Starts the program with `commandLine` as a double click on an update file would.
-    frmKeyUpdate* StartWithCommandLine(const QString& commandLine) {
-        modMain::testing::SetCommandLine(commandLine);
-        modMain::Main();
-        return ImportWindow();
-    }
-    QString UpdatePath(const QString& name) const { return folder.path() + '/' + name; }
-    std::string Dictionary() const {
-        return DictionaryRows(KeywordsFile()).join("; ").toStdString();
-    }
+    QString UpdatePath(const QString& name) const { return folder.filePath(name); }
+    std::string Stored() const { return DictionaryRows(KeywordsFile()).join("; ").toStdString(); }
 };
 
 } // namespace importtest

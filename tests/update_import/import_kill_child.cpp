@@ -2,26 +2,23 @@
 // keyword, chooses "Append" and presses Import, saying "halfway" when half the list is done and
 // "done" at the end. Each item takes a little longer than usual, so the parent can catch the run.
 
-#include "app/MsgBox.h"
-#include "app/modMain.h"
-#include "update_import/frmKeyUpdate.h"
+#include "TestSupport.h"
 
 #include <QApplication>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QThread>
 #include <QTreeWidget>
 
 #include <cstdio>
 
 int main(int argc, char* argv[]) { // PROGRAM_FOLDER UPDATE_FILE
+    using namespace testsupport;
     QApplication app(argc, argv);
-    modMain::testing::SetAppPath(QString::fromLocal8Bit(argv[1]));
-    modMain::testing::SetCommandLine(QString::fromLocal8Bit(argv[2]));
-    modMain::Main();
-    const QList<QWidget*> forms = modMain::LoadedForms();
-    QWidget* window = forms.isEmpty() ? nullptr : forms.first();
+    if (argc < 3)
+        return 2;
+    SetProgramFolder(QString::fromLocal8Bit(argv[1]));
+    QWidget* window = StartProgram(QString::fromLocal8Bit(argv[2]));
     auto* list = window ? window->findChild<QTreeWidget*>("ListView1") : nullptr;
     auto* bar = window ? window->findChild<QProgressBar*>("ProgressBar1") : nullptr;
     if (list == nullptr || bar == nullptr)
@@ -35,9 +32,9 @@ int main(int argc, char* argv[]) { // PROGRAM_FOLDER UPDATE_FILE
             std::fflush(stdout);
         }
     });
-    window->findChild<QRadioButton*>("optOption_2")->click();
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK); // not killed after all: the run ends by itself
-    window->findChild<QPushButton*>("cmdImport")->click();
+    window->findChild<QAbstractButton*>("optOption_2")->click();
+    Answer({Reply::OK}); // not killed after all: the run ends by itself
+    window->findChild<QAbstractButton*>("cmdImport")->click();
     std::printf("done\n");
     return 0;
 }

@@ -1,12 +1,10 @@
 // Opening an update file: from the main window (modal) or the command line (the only window),
-// what is listed and pre-checked as new, in which order, and files that are no usable update.
+// what is listed and pre-checked as new, and in which order.
 
 #include "ImportTestSupport.h"
-#include "app/CommonDialog.h"
-#include "app/frmMain.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,10 +17,9 @@
 
 namespace {
 
-using importtest::Listed;
-using importtest::WriteUpdateFile;
+using namespace importtest;
 
-class UpdateLoading : public importtest::ImportFixture {};
+class UpdateLoading : public ImportFixture {};
 
 TEST_F(UpdateLoading, FromTheCommandLineNewKeywordsComeFirstAndCancelEndsTheProgram) {
     // The dictionary holds cat, Bat, water, Ant and flying. The path comes in quotes, as a
@@ -38,108 +35,94 @@ TEST_F(UpdateLoading, FromTheCommandLineNewKeywordsComeFirstAndCancelEndsTheProg
     const QStringList files = {KeywordsFile(), DreamsFile(), update};
     QList<QByteArray> before;
     for (const QString& file : files)
-        before << testsupport::FileBytes(file);
-    frmKeyUpdate* window = StartWithCommandLine('"' + update + '"');
+        before << FileBytes(file);
+    QWidget* window = StartProgram('"' + update + '"');
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(modMain::LoadedForms(), QList<QWidget*>{window});
-    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(MainWindow(), nullptr);
     EXPECT_FALSE(window->isModal());
-    EXPECT_EQ(window->lblInfo->text(), "7 updates(s) found");
+    EXPECT_EQ(Find<QLabel>(window, "lblInfo")->text(), "7 updates(s) found");
     EXPECT_EQ(Listed(window), "apple|Temptation|0|+; Blank||0|- (off); moon|Cycles|0|+; "
                               "Zebra|Stripes|0|+; BAT|Night|1|-; Cat|Grace|1|-; Water|Flow|1|-");
-    for (int i = 0; i < 3; ++i)
-        EXPECT_FALSE(window->optOption[i]->isChecked()) << "policy " << i;
+    for (const char* option : {"optOption_0", "optOption_1", "optOption_2"})
+        EXPECT_FALSE(Find<QRadioButton>(window, option)->isChecked()) << option;
 
     // Cancel writes nothing, and the program ends with its only window.
-    importtest::SetChecked(window, "Cat");
-    window->optOption[0]->click();
-    QTimer::singleShot(0, window->cmdCancel, &QPushButton::click);
+    SetChecked(window, "Cat");
+    Find<QRadioButton>(window, "optOption_0")->click();
+    QTimer::singleShot(0, Find<QPushButton>(window, "cmdCancel"), &QPushButton::click);
     QObject guard; // ends the loop in case the program never does
     QTimer::singleShot(5000, &guard, [] { QCoreApplication::exit(1); });
     EXPECT_EQ(QCoreApplication::exec(), 0) << "the program did not end";
-    EXPECT_TRUE(modMain::LoadedForms().isEmpty());
-    EXPECT_TRUE(testsupport::TakeMessageTexts().isEmpty());
-    modDB::rsKeywords.reset();
-    modDB::cnKeywords.reset();
-    modDB::rsDreams.reset();
-    modDB::cnDreams.reset();
+    EXPECT_TRUE(ProgramEnded());
+    EXPECT_EQ(Shown(), QStringList{});
+    CloseAll();
     for (int i = 0; i < files.size(); ++i)
-        EXPECT_EQ(testsupport::FileBytes(files[i]), before[i]) << files[i].toStdString();
+        EXPECT_EQ(FileBytes(files[i]), before[i]) << files[i].toStdString();
 }
 
 TEST_F(UpdateLoading, AnEmptyTableListsNothingAndAnEmptyDictionaryChecksNothing) {
     const QString empty = UpdatePath("empty.udj"), first = UpdatePath("first.udj");
     WriteUpdateFile(empty, {});
-    frmKeyUpdate* window = StartWithCommandLine(empty);
+    QWidget* window = StartProgram(empty);
     ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(Listed(window), "");
-    EXPECT_EQ(testsupport::Find<QLabel>(window, "lblInfo")->text(), "Update Records");
-    testsupport::Find<QPushButton>(window, "cmdCancel")->click();
-    testsupport::ProcessEvents();
+    EXPECT_EQ(Find<QLabel>(window, "lblInfo")->text(), "Update Records");
+    Find<QPushButton>(window, "cmdCancel")->click();
+    EXPECT_TRUE(ProgramEnded());
 
-    testsupport::Exec(KeywordsFile(), "DELETE FROM tblKeywords");
+    Exec(KeywordsFile(), "DELETE FROM tblKeywords");
     WriteUpdateFile(first, {{"Owl", "Wisdom"}, {"ant", "Work"}});
-    window = StartWithCommandLine(first);
+    window = StartProgram(first);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(Listed(window), "ant|Work||-; Owl|Wisdom||-");
     QTest::keyClick(window, Qt::Key_Escape);
-    EXPECT_TRUE(modMain::LoadedForms().isEmpty()) << "Escape only hid the window";
+    EXPECT_TRUE(ProgramEnded()) << "Escape only hid the window";
 }
 
 // The import window is modal over the main window. Its marks come from the dictionary as it is
 // when it opens: a keyword just added on the dictionary panel is known, one just deleted is new.
 TEST_F(UpdateLoading, FromTheMainWindowTheMarksFollowTheDictionaryPanelsLatestChanges) {
-    using testsupport::Find;
-    frmMain* main = StartMain();
+    QWidget* main = StartProgram();
     ASSERT_NE(main, nullptr);
-    Find<QPushButton>(main, "cmdDreamDictionary")->click();
-    auto* add = Find<QPushButton>(main, "cmdAddKeyword");
-    add->click();
+    const auto button = [main](const char* name) { return Find<QPushButton>(main, name); };
+    button("cmdDreamDictionary")->click();
+    button("cmdAddKeyword")->click();
     Find<QLineEdit>(main, "txtKeyword")->setText("Owl");
     Find<QPlainTextEdit>(main, "txtKeywordDesc")->setPlainText("Night bird");
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    add->click();
+    EXPECT_EQ(Press(button("cmdAddKeyword"), {Reply::OK}),
+              QStringList{"Information: Keyword Saved Successfully"});
     auto* list = Find<QListWidget>(main, "lstKeywords");
     list->setCurrentItem(list->findItems("cat", Qt::MatchExactly).value(0));
-    MsgBox::SetNextAnswer(MsgBox::Answer::Yes);
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    Find<QPushButton>(main, "cmdDeleteKeyword")->click();
-    EXPECT_EQ(testsupport::TakeMessageTexts(),
-              QStringList({"Keyword Saved Successfully", "Are You Sure To Delete The Keyword ?",
-                           "Keyword Deleted Successfully"}));
+    EXPECT_EQ(Press(button("cmdDeleteKeyword"), {Reply::Yes, Reply::OK}).value(1),
+              "Critical: Keyword Deleted Successfully");
 
     const QString update = UpdatePath("spring.udj");
     WriteUpdateFile(update, {{"owl", "Wisdom"}, {"CAT", "Grace"}});
-    CommonDialog::SetNextFileName(update);
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    QTimer::singleShot(0, [&] {
-        frmKeyUpdate* window = importtest::ImportWindow();
-        ASSERT_NE(window, nullptr);
-        EXPECT_EQ(QApplication::activeModalWidget(), window);
+    NextFileName(update);
+    OnNextModal([main](QWidget* window) {
+        EXPECT_EQ(window, ImportWindow());
         EXPECT_EQ(window->parentWidget(), main);
         EXPECT_EQ(Listed(window), "CAT|Grace|0|+; owl|Wisdom|1|-");
-        importtest::SetChecked(window, "owl");
+        SetChecked(window, "owl");
         Find<QRadioButton>(window, "optOption_2")->click();
+        Answer({Reply::OK});
         Find<QPushButton>(window, "cmdImport")->click();
     });
-    Find<QPushButton>(main, "cmdUpdateDreamDictionary")->click();
-    testsupport::ProcessEvents();
+    button("cmdUpdateDreamDictionary")->click();
 
-    EXPECT_EQ(modMain::LoadedForms(), QList<QWidget*>{main});
-    EXPECT_EQ(testsupport::TakeMessageTexts(), QStringList{"Dream Meanings Updated Successfully."});
-    EXPECT_EQ(Dictionary(), "Bat=Something hidden in the dark.; water=Emotions and the "
-                            "unconscious.; Ant=Patient, shared work.; flying=Freedom and a wider "
-                            "view.; Owl=Night bird ; Wisdom; CAT=Grace");
+    EXPECT_EQ(ImportWindow(), nullptr);
+    EXPECT_EQ(Shown(), QStringList{"Information: Dream Meanings Updated Successfully."});
+    EXPECT_EQ(Stored(), "Bat=Something hidden in the dark.; water=Emotions and the "
+                        "unconscious.; Ant=Patient, shared work.; flying=Freedom and a wider "
+                        "view.; Owl=Night bird ; Wisdom; CAT=Grace");
     // One file at a time, and both of the program's extensions on offer.
-    EXPECT_EQ(CommonDialog::Last().nameFilters, "Oneirion Keywords Update (*.kwu *.udj)");
+    EXPECT_EQ(OfferedFileTypes(), "Oneirion Keywords Update (*.kwu *.udj)");
 
     // An analysis finds the imported keywords at once.
-    Find<QPushButton>(main, "cmdStartNewJournal")->click();
+    button("cmdStartNewJournal")->click();
     Find<QLineEdit>(main, "txtJournalName")->setText("Night");
     Find<QTextEdit>(main, "rtbJournalText")->setPlainText("An owl and a cat.");
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    Find<QPushButton>(main, "cmdAnalyze")->click();
+    Press(button("cmdAnalyze"), {Reply::OK});
     const auto* found = Find<QTreeWidget>(main, "lvKeywords");
     ASSERT_EQ(found->topLevelItemCount(), 2);
     EXPECT_EQ(found->topLevelItem(1)->text(1), "Night bird ; Wisdom");

@@ -2,8 +2,6 @@
 // message that names the file and why, before any list shows, with no database touched.
 
 #include "ImportTestSupport.h"
-#include "app/CommonDialog.h"
-#include "app/frmMain.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -14,15 +12,14 @@
 
 namespace {
 
-using importtest::WriteUpdateFile;
-using testsupport::Find;
+using namespace importtest;
 
 struct Unusable {
     QString path;
     QString why; // a part of the reason the message must give
 };
 
-class UpdateRefusal : public importtest::ImportFixture {
+class UpdateRefusal : public ImportFixture {
 protected:
     // Every kind of file an update cannot come from, made in the program folder.
     std::vector<Unusable> UnusableFiles() {
@@ -53,16 +50,16 @@ protected:
         QFile::resize(path("truncated.udj"), QFileInfo(path("truncated.udj")).size() / 2);
         files.push_back({path("truncated.udj"), "damaged or incomplete"});
 
-        testsupport::Exec(path("no table.udj"), "CREATE TABLE tblWords (Keyword, Description)");
+        Exec(path("no table.udj"), "CREATE TABLE tblWords (Keyword, Description)");
         files.push_back({path("no table.udj"), "no table named tblKeywords"});
-        testsupport::Exec(path("other columns.udj"), "CREATE TABLE tblKeywords (Word, Meaning)");
-        testsupport::Exec(path("other columns.udj"), "INSERT INTO tblKeywords VALUES ('Owl', 'x')");
+        Exec(path("other columns.udj"), "CREATE TABLE tblKeywords (Word, Meaning)");
+        Exec(path("other columns.udj"), "INSERT INTO tblKeywords VALUES ('Owl', 'x')");
         files.push_back({path("other columns.udj"), "lacks the columns Keyword and Description"});
         // Read, this view would never end, and its sort would fill the disk.
-        testsupport::Exec(path("endless.udj"),
-                          "CREATE VIEW tblKeywords AS WITH RECURSIVE r(Keyword, Description) AS "
-                          "(SELECT 'a', 'b' UNION ALL SELECT Keyword || 'a', Description FROM r) "
-                          "SELECT * FROM r");
+        Exec(path("endless.udj"),
+             "CREATE VIEW tblKeywords AS WITH RECURSIVE r(Keyword, Description) AS "
+             "(SELECT 'a', 'b' UNION ALL SELECT Keyword || 'a', Description FROM r) "
+             "SELECT * FROM r");
         files.push_back({path("endless.udj"), "is a view"});
 
         // The program's own data files, under their names or through links.
@@ -77,61 +74,55 @@ protected:
         return files;
     }
 
-    // The one message shown must be a critical one naming `file` and giving `why`.
-    void ExpectRefused(const Unusable& file) {
-        const QList<MsgBox::Shown> shown = MsgBox::TakeShown();
-        ASSERT_EQ(shown.size(), 1);
-        EXPECT_EQ(shown[0].icon, MsgBox::Icon::Critical);
-        // A name in other letter case is named as the file it found.
-        EXPECT_TRUE(shown[0].text.startsWith(
-            "\"" + file.path + "\" cannot be used to update the dream dictionary.\n",
-            Qt::CaseInsensitive))
-            << shown[0].text.toStdString();
-        EXPECT_TRUE(shown[0].text.contains(file.why)) << shown[0].text.toStdString();
+    // The one message shown must be a critical one naming `file` and giving `why`. A name in
+    // other letter case is named as the file it found.
+    static void ExpectRefused(const QStringList& shown, const Unusable& file) {
+        ASSERT_EQ(shown.size(), 1) << shown.join(" | ").toStdString();
+        EXPECT_TRUE(shown[0].startsWith("Critical: \"" + file.path +
+                                            "\" cannot be used to update the dream dictionary.\n",
+                                        Qt::CaseInsensitive))
+            << shown[0].toStdString();
+        EXPECT_TRUE(shown[0].contains(file.why)) << shown[0].toStdString();
     }
 
     // Both data files, dumped.
-    QByteArray DataState() const {
-        return importtest::Dump(KeywordsFile()) + importtest::Dump(DreamsFile());
-    }
+    QByteArray DataState() const { return Dump(KeywordsFile()) + Dump(DreamsFile()); }
     // An ordinary file's bytes; reading a pipe or a device here would never end.
     static QByteArray Bytes(const QString& path) {
-        return QFileInfo(path).isFile() ? testsupport::FileBytes(path) : QByteArray();
+        return QFileInfo(path).isFile() ? FileBytes(path) : QByteArray();
     }
 };
 
 TEST_F(UpdateRefusal, OnTheCommandLineAnUnusableFileIsRefusedAndTheProgramEnds) {
-    const testsupport::PermissionsApply permissions;
+    const PermissionsApply permissions;
     const QByteArray before = DataState();
     for (const Unusable& file : UnusableFiles()) {
         SCOPED_TRACE(file.path.toStdString());
         const QByteArray bytes = Bytes(file.path);
-        MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-        EXPECT_EQ(StartWithCommandLine(file.path), nullptr);
-        ExpectRefused(file);
-        testsupport::ProcessEvents();
-        EXPECT_TRUE(modMain::LoadedForms().isEmpty());
+        Answer({Reply::OK});
+        EXPECT_EQ(StartProgram(file.path), nullptr);
+        ExpectRefused(Shown(), file);
+        EXPECT_TRUE(ProgramEnded());
         EXPECT_EQ(Bytes(file.path), bytes);
     }
     EXPECT_EQ(DataState(), before);
 }
 
 TEST_F(UpdateRefusal, FromTheDialogAnUnusableFileIsRefusedAndTheMainWindowStaysAsItWas) {
-    frmMain* main = StartMain();
+    QWidget* main = StartProgram();
     ASSERT_NE(main, nullptr);
     Find<QPushButton>(main, "cmdDreamDictionary")->click();
-    QWidget* inFront = main->PanelInFront();
-    const testsupport::PermissionsApply permissions;
+    const PermissionsApply permissions;
     const QByteArray before = DataState();
     for (const Unusable& file : UnusableFiles()) {
         SCOPED_TRACE(file.path.toStdString());
-        CommonDialog::SetNextFileName(file.path);
-        MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-        Find<QPushButton>(main, "cmdUpdateDreamDictionary")->click();
-        ExpectRefused(file);
-        testsupport::ProcessEvents();
-        EXPECT_EQ(modMain::LoadedForms(), QList<QWidget*>{main});
-        EXPECT_EQ(main->PanelInFront(), inFront);
+        NextFileName(file.path);
+        ExpectRefused(Press(Find<QPushButton>(main, "cmdUpdateDreamDictionary"), {Reply::OK}),
+                      file);
+        ProcessEvents();
+        EXPECT_EQ(ImportWindow(), nullptr);
+        EXPECT_EQ(MainWindow(), main);
+        EXPECT_EQ(PanelInFront(), "Frame4");
     }
     EXPECT_EQ(DataState(), before);
 }
@@ -141,26 +132,23 @@ TEST_F(UpdateRefusal, FromTheDialogAnUnusableFileIsRefusedAndTheMainWindowStaysA
 TEST_F(UpdateRefusal, ATruncatedDictionaryIsNamedAndNothingIsImported) {
     const QString update = UpdatePath("update.udj");
     WriteUpdateFile(update, {{"Owl", "Wisdom"}});
-    testsupport::Exec(KeywordsFile(),
-                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
-                      "300) INSERT INTO tblKeywords SELECT 'Keyword ' || i, printf('%.200c', 'm') "
-                      "FROM n");
+    Exec(KeywordsFile(), "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                         "300) INSERT INTO tblKeywords SELECT 'Keyword ' || i, printf('%.200c', "
+                         "'m') FROM n");
     ASSERT_TRUE(QFile::resize(KeywordsFile(), QFileInfo(KeywordsFile()).size() / 2));
-    const QByteArray damaged = testsupport::FileBytes(KeywordsFile());
+    const QByteArray damaged = FileBytes(KeywordsFile());
 
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    EXPECT_EQ(StartWithCommandLine(update), nullptr);
-    const QList<MsgBox::Shown> shown = MsgBox::TakeShown();
+    Answer({Reply::OK});
+    EXPECT_EQ(StartProgram(update), nullptr);
+    const QStringList shown = Shown();
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].icon, MsgBox::Icon::Critical);
-    EXPECT_TRUE(shown[0].text.startsWith(
-        "The dream dictionary cannot be read, so nothing can be imported.\n" + KeywordsFile() +
-        ": "))
-        << shown[0].text.toStdString();
-    EXPECT_TRUE(shown[0].text.contains("malformed")) << shown[0].text.toStdString();
-    testsupport::ProcessEvents();
-    EXPECT_TRUE(modMain::LoadedForms().isEmpty());
-    EXPECT_EQ(testsupport::FileBytes(KeywordsFile()), damaged);
+    EXPECT_TRUE(shown[0].startsWith("Critical: The dream dictionary cannot be read, so nothing can "
+                                    "be imported.\n" +
+                                    KeywordsFile() + ": "))
+        << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].contains("malformed")) << shown[0].toStdString();
+    EXPECT_TRUE(ProgramEnded());
+    EXPECT_EQ(FileBytes(KeywordsFile()), damaged);
 }
 
 } // namespace
