@@ -2,16 +2,6 @@
 
 #include "TestSupport.h"
 
-#include <QDir>
-#include <QFile>
-#include <QListWidget>
-#include <QProcess>
-#include <QPushButton>
-#include <QTest>
-#include <QTextEdit>
-#include <QThread>
-#include <QTreeWidget>
-
 namespace {
 
 using namespace testsupport;
@@ -31,19 +21,13 @@ protected:
 };
 
 TEST_F(Startup, WithoutACommandLineOnlyTheMainWindowOpensAndFindsItsFilesInAnyLetterCase) {
-    for (const bool renamed : {false, true}) {
-        if (renamed) {
-            CloseAll();
-            OpenedPages();
-            ASSERT_TRUE(QFile::rename(DreamsFile(), folder.filePath("dreams.DLL")));
-            ASSERT_TRUE(QFile::rename(KeywordsFile(), folder.filePath("KEYWORDS.dll")));
-        }
-        QWidget* w = StartProgram();
-        ASSERT_NE(w, nullptr);
-        EXPECT_EQ(ImportWindow(), nullptr);
-        EXPECT_EQ(Find<QListWidget>(w, "lstKeywords")->count(), 5);
-        EXPECT_EQ(Shown(), QStringList{});
-    }
+    ASSERT_TRUE(QFile::rename(DreamsFile(), folder.filePath("dreams.DLL")));
+    ASSERT_TRUE(QFile::rename(KeywordsFile(), folder.filePath("KEYWORDS.dll")));
+    QWidget* w = StartProgram();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(ImportWindow(), nullptr);
+    EXPECT_EQ(Find<QListWidget>(w, "lstKeywords")->count(), 5);
+    EXPECT_EQ(Shown(), QStringList{});
 }
 
 // Any command line takes the import path, even one that names no usable file: the refusal names
@@ -80,20 +64,16 @@ TEST_P(DamagedDataFile, IsNamedWithItsReasonAndLeftExactlyAsItWas) {
     const bool dreams = path == DreamsFile();
     if (damage == Damage::Truncated) {
         // Many pages, so that cutting the file in half loses real content.
-        const QString text = QStringLiteral("A long dream about the sea. ").repeated(20);
-        for (int i = 0; i < 400; ++i) {
-            if (dreams)
-                AddJournalRow(path, 2008, 3, 1 + i % 28, text, text);
-            else
-                Exec(path, "INSERT INTO tblKeywords VALUES (?, ?)",
-                     {"word" + QString::number(i), text});
-        }
+        const QString text = QString("A long dream about the sea. ").repeated(20);
+        for (int i = 0; i < 400; ++i)
+            Exec(path,
+                 dreams ? "INSERT INTO tblDreams (JournalName, journaltext) VALUES (?, ?)"
+                        : "INSERT INTO tblKeywords VALUES (?, ?)",
+                 {text + QString::number(i), text});
         ASSERT_TRUE(QFile::resize(path, QFileInfo(path).size() / 2));
     } else if (damage == Damage::Zeroed) {
         const qint64 size = QFileInfo(path).size();
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QByteArray(size, '\0'));
+        ASSERT_TRUE(QFile::resize(path, 0) && QFile::resize(path, size));
     } else if (damage == Damage::ForeignSchema) {
         ASSERT_TRUE(QFile::remove(path));
         Exec(path, dreams ? "CREATE TABLE tblDreams (ID INTEGER PRIMARY KEY, Title)"
@@ -140,9 +120,9 @@ TEST_F(Startup, AReadOnlyFolderOrFileOpensForReadingAndSaysSoOnce) {
             QWidget* w = StartProgram();
             ASSERT_NE(w, nullptr);
             const QStringList shown = Shown();
-            ASSERT_EQ(shown.size(), 1);
-            EXPECT_TRUE(shown[0].startsWith("Exclamation: Changes Cannot Be Saved\n"));
-            EXPECT_TRUE(shown[0].contains(QDir::toNativeSeparators(DreamsFile())));
+            EXPECT_EQ(shown.size(), 1);
+            EXPECT_TRUE(shown.value(0).startsWith("Exclamation: Changes Cannot Be Saved\n"));
+            EXPECT_TRUE(shown.value(0).contains(QDir::toNativeSeparators(DreamsFile())));
 
             // Everything reads; a write fails and says so, keeping what was typed.
             auto* tree = Find<QTreeWidget>(w, "tvDreams");
@@ -154,9 +134,9 @@ TEST_F(Startup, AReadOnlyFolderOrFileOpensForReadingAndSaysSoOnce) {
             auto* text = Find<QTextEdit>(w, "rtbJournalText");
             EXPECT_EQ(text->toPlainText(), "Up.");
             text->setPlainText("Changed.");
-            Answer({Reply::OK});
-            Find<QPushButton>(w, "cmdSave")->click();
-            EXPECT_TRUE(Shown().value(0).startsWith("Critical: Journal Could Not Be Updated\n"));
+            EXPECT_TRUE(Press(Find<QPushButton>(w, "cmdSave"), {Reply::OK})
+                            .value(0)
+                            .startsWith("Critical: Journal Could Not Be Updated\n"));
             EXPECT_EQ(text->toPlainText(), "Changed.");
             Find<QPushButton>(w, "cmdCancel")->click();
             CloseAll();

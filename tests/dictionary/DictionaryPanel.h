@@ -6,12 +6,6 @@
 
 #include "TestSupport.h"
 
-#include <QLineEdit>
-#include <QListWidget>
-#include <QLocale>
-#include <QPlainTextEdit>
-#include <QPushButton>
-
 using namespace testsupport;
 
 class DictionaryPanel : public ProgramFixture {

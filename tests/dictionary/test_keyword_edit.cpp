@@ -2,8 +2,6 @@
 
 #include "DictionaryPanel.h"
 
-#include <QTest>
-
 namespace {
 
 using KeywordEdit = DictionaryPanel;

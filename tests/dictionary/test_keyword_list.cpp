@@ -4,9 +4,6 @@
 #include "DictionaryPanel.h"
 #include "dictionary/KeywordOrder.h"
 
-#include <QFile>
-#include <QTest>
-
 namespace {
 
 using KeywordList = DictionaryPanel;

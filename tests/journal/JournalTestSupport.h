@@ -5,12 +5,6 @@
 
 #include "TestSupport.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-#include <QTextEdit>
-#include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
 namespace journaltest {
@@ -46,18 +40,14 @@ inline QString SelectedKey(const QWidget* w) {
     return KeyOf(Tree(w)->selectedItems().value(0));
 }
 
-// A real mouse click on the node, which selects and opens it.
+// A real mouse click on the node, on the part of it that shows.
 inline void Click(const QWidget* w, const QString& key) {
-    QTreeWidget* tree = Tree(w);
     QTreeWidgetItem* item = Node(w, key);
     ASSERT_NE(item, nullptr) << key.toStdString();
-    for (QTreeWidgetItem* up = item->parent(); up; up = up->parent())
-        up->setExpanded(true);
-    tree->scrollToItem(item);
-    // A long name runs past the tree's right edge: click the part that shows.
-    const QRect rect = tree->visualItemRect(item).intersected(tree->viewport()->rect());
-    ASSERT_TRUE(rect.isValid());
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
+    Tree(w)->expandAll();
+    Tree(w)->scrollToItem(item);
+    const QRect rect = Tree(w)->visualItemRect(item).intersected(Tree(w)->viewport()->rect());
+    QTest::mouseClick(Tree(w)->viewport(), Qt::LeftButton, {}, rect.center());
     ProcessEvents();
 }
 
@@ -72,7 +62,7 @@ inline void TreeKey(const QWidget* w, Qt::Key key) {
 inline QString State(const QWidget* w) {
     auto on = [](const QWidget* widget) { return widget->isEnabled() ? "on" : "off"; };
     QPushButton* save = Button(w, "cmdSave");
-    return QStringLiteral("name %1, text %2, new %3, save %4 (%5), delete %6, cancel %7")
+    return QString("name %1, text %2, new %3, save %4 (%5), delete %6, cancel %7")
         .arg(on(NameBox(w)), on(TextBox(w)), on(Button(w, "cmdNewJournal")), on(save), save->text(),
              on(Button(w, "cmdDelete")), on(Button(w, "cmdCancel")));
 }
@@ -83,12 +73,11 @@ inline QStringList Editor(const QWidget* w) {
             Find<QTextEdit>(w, "rtbJournalText1")->toPlainText()};
 }
 
-// The year, month and day lists.
+// The year, month and day lists, and the positions they show.
 inline QList<QComboBox*> DateLists(const QWidget* w) {
     return {Find<QComboBox>(w, "cboYear"), Find<QComboBox>(w, "cboMonth"),
             Find<QComboBox>(w, "cboDate")};
 }
-// The list positions of the shown year, month and day.
 inline QList<int> DateIndexes(const QWidget* w) {
     QList<int> indexes;
     for (const QComboBox* list : DateLists(w))
@@ -96,10 +85,9 @@ inline QList<int> DateIndexes(const QWidget* w) {
     return indexes;
 }
 inline void SetDate(const QWidget* w, int year, int month, int day) {
-    const QList<QComboBox*> lists = DateLists(w);
-    lists[0]->setCurrentIndex(year - 1900);
-    lists[1]->setCurrentIndex(month - 1);
-    lists[2]->setCurrentIndex(day - 1);
+    const QList<int> indexes = {year - 1900, month - 1, day - 1};
+    for (int i = 0; i < 3; ++i)
+        DateLists(w)[i]->setCurrentIndex(indexes[i]);
 }
 
 // Drops whatever the editor holds with Cancel (which asks nothing), starts a new entry and fills
@@ -114,7 +102,6 @@ inline void StartNew(const QWidget* w, const QString& name, const QString& text,
     SetDate(w, year, month, day);
 }
 
-// Clicks the save button, answering its message, and gives the messages shown.
 inline QStringList Save(const QWidget* w) {
     return Press(Button(w, "cmdSave"), {Reply::OK});
 }
@@ -126,16 +113,15 @@ protected:
     }
     // Name, text, year, month and day of the stored entry; empty when there is none.
     QVariantList Row(qlonglong id) {
-        return Query(
-                   DreamsFile(),
-                   "SELECT JournalName, journaltext, Year, Month, Day FROM tblDreams WHERE ID = ?",
-                   {id})
+        return Query(DreamsFile(),
+                     "SELECT JournalName, journaltext, Year, Month, Day FROM tblDreams "
+                     "WHERE ID = ?",
+                     {id})
             .value(0);
     }
-    qlonglong RowCount() { return Count("SELECT count(*) FROM tblDreams"); }
-    qlonglong LastId() { return Count("SELECT max(ID) FROM tblDreams"); }
-    qlonglong Count(const QString& sql) {
-        return Query(DreamsFile(), sql).value(0).value(0).toLongLong();
+    qlonglong Count(const char* what = "count(*)") {
+        return Query(DreamsFile(), QString("SELECT %1 FROM tblDreams").arg(what))[0][0]
+            .toLongLong();
     }
 };
 

@@ -3,12 +3,8 @@
 
 #include "JournalTestSupport.h"
 
-#include <QAction>
-#include <QFile>
-#include <QLocale>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProcess>
 
 #include <tuple>
 
@@ -56,7 +52,7 @@ TEST_F(JournalEditor, StateTableHoldsAfterEveryTransition) {
     EXPECT_EQ(Editor(w), (QStringList{"", "", ""}));
     // The Delete key on a month node deletes nothing and asks nothing.
     TreeKey(w, Qt::Key_Delete);
-    EXPECT_EQ(RowCount(), 1);
+    EXPECT_EQ(Count(), 1);
     EXPECT_EQ(Shown(), QStringList{});
 }
 
@@ -90,7 +86,7 @@ TEST_F(JournalEditor, NewEntriesStartOnTodayAndDaysAMonthLacksAreRefused) {
             << shown[0].toStdString();
         EXPECT_EQ(w->focusWidget(), DateLists(w)[2]);
     }
-    EXPECT_EQ(RowCount(), 1);
+    EXPECT_EQ(Count(), 1);
     SetDate(w, 2024, 2, 29);
     EXPECT_EQ(Save(w), QStringList{"Information: Journal Saved Successfully"});
 

@@ -4,11 +4,9 @@
 // ends on its own.
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGenericPlugin>
 #include <QIcon>
-#include <QMessageBox>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -16,53 +14,39 @@
 
 namespace {
 
-void Report(QStringList lines) {
-    QFile out(qEnvironmentVariable("ONEIRION_PROBE_REPORT"));
-    if (out.open(QIODevice::WriteOnly | QIODevice::Append))
-        out.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
-}
-
 class WindowProbe : public QObject {
 public:
     WindowProbe() {
         connect(&timer_, &QTimer::timeout, this, &WindowProbe::look);
         timer_.start(50);
-        waited_.start();
     }
 
 private:
     void look() {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (!window->isVisible())
-                continue;
-            timer_.stop();
-            const auto* box = qobject_cast<QMessageBox*>(window);
-            QStringList lines{
-                QStringLiteral("window ") +
-                    (box ? QStringLiteral("message ") + box->text() : window->objectName()),
-                QApplication::windowIcon().pixmap(64).isNull() ? QStringLiteral("icon missing")
-                                                               : QStringLiteral("icon loaded")};
-            if (auto* list = window->findChild<QTreeWidget*>(QStringLiteral("ListView1"))) {
-                for (int i = 0; i < list->topLevelItemCount(); ++i)
-                    lines << QStringLiteral("keyword ") + list->topLevelItem(i)->text(0);
-            }
-            Report(lines << QStringLiteral("pid %1").arg(::getpid()) << QStringLiteral("end"));
-            // Any other window is a failure; closing the main window would open a web page.
-            if (window->objectName() == QLatin1String("frmKeyUpdate"))
-                window->close();
-            else
-                QCoreApplication::exit(4);
+        QWidget* window = nullptr;
+        for (QWidget* shown : QApplication::topLevelWidgets())
+            window = shown->isVisible() ? shown : window;
+        if (window == nullptr && ++ticks_ < 1800)
             return;
-        }
-        if (waited_.elapsed() > 90000) {
-            timer_.stop();
-            Report({QStringLiteral("no window"), QStringLiteral("end")});
+        timer_.stop();
+        QStringList lines{"window " + (window ? window->objectName() : "none"),
+                          QApplication::windowIcon().pixmap(64).isNull() ? "icon missing"
+                                                                         : "icon loaded"};
+        if (auto* list = window ? window->findChild<QTreeWidget*>("ListView1") : nullptr)
+            for (int i = 0; i < list->topLevelItemCount(); ++i)
+                lines << "keyword " + list->topLevelItem(i)->text(0);
+        QFile out(qEnvironmentVariable("ONEIRION_PROBE_REPORT"));
+        if (out.open(QIODevice::WriteOnly | QIODevice::Append))
+            out.write((lines.join('\n') + QString("\npid %1\nend\n").arg(::getpid())).toUtf8());
+        // Any other window is a failure; closing the main window would open a web page.
+        if (window != nullptr && window->objectName() == "frmKeyUpdate")
+            window->close();
+        else
             QCoreApplication::exit(3);
-        }
     }
 
     QTimer timer_;
-    QElapsedTimer waited_;
+    int ticks_ = 0;
 };
 
 } // namespace
@@ -73,9 +57,8 @@ class WindowProbePlugin : public QGenericPlugin {
 
 public:
     QObject* create(const QString& key, const QString&) override {
-        return key.compare(QLatin1String("oneirionwindowprobe"), Qt::CaseInsensitive) == 0
-                   ? new WindowProbe
-                   : nullptr;
+        return key.compare("oneirionwindowprobe", Qt::CaseInsensitive) == 0 ? new WindowProbe
+                                                                            : nullptr;
     }
 };
 

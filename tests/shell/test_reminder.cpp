@@ -3,8 +3,6 @@
 
 #include "TestSupport.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSettings>
 
 namespace {
@@ -20,8 +18,8 @@ protected:
     }
     static void store(const QByteArray& lastUpdate) {
         QFile file(SettingsFile());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("[General]\nLastUpdate=" + lastUpdate + "\n");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
+                    file.write("[General]\nLastUpdate=" + lastUpdate));
     }
     static QString stored() {
         return QSettings(SettingsFile(), QSettings::IniFormat).value("LastUpdate").toString();
@@ -35,7 +33,7 @@ protected:
             Answer({*reply});
         EXPECT_NE(StartProgram(), nullptr);
         EXPECT_EQ(PanelInFront(), "Frame1");
-        return ShownWithButtons() + OpenedPages();
+        return Shown() + OpenedPages();
     }
 };
 

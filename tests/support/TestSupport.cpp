@@ -111,22 +111,6 @@ QWidget* openWindow(const char* name) {
     return nullptr;
 }
 
-QStringList takeShown(bool withButtons) {
-    static const char* const icons[] = {"Critical", "Information", "Exclamation", "Question"};
-    static const char* const answers[] = {"OK", "Yes", "No", "Cancel"};
-    QStringList lines;
-    for (const MsgBox::Shown& shown : MsgBox::TakeShown()) {
-        QString line =
-            QStringLiteral("%1: %2").arg(QLatin1String(icons[int(shown.icon)]), shown.text);
-        if (withButtons && shown.buttons != MsgBox::Buttons::OK)
-            line += QStringLiteral(" [Yes No%1; %2]")
-                        .arg(shown.buttons == MsgBox::Buttons::YesNoCancel ? " Cancel" : "",
-                             QLatin1String(answers[int(shown.defaultAnswer)]));
-        lines << line;
-    }
-    return lines;
-}
-
 } // namespace
 
 Dictionary SampleDictionary() {
@@ -262,10 +246,9 @@ QString PanelInFront() {
     if (window == nullptr)
         return QStringLiteral("no main window");
     QStringList visible;
-    for (const char* name : {"Frame1", "Frame2", "Frame3", "Frame4", "fraAbout"}) {
-        if (Find(window, QLatin1String(name))->isVisible())
-            visible << QLatin1String(name);
-    }
+    for (const char* name : {"Frame1", "Frame2", "Frame3", "Frame4", "fraAbout"})
+        if (Find(window, name)->isVisible())
+            visible << name;
     return visible.join(QLatin1Char('+'));
 }
 
@@ -339,26 +322,27 @@ void Answer(std::initializer_list<Reply> replies) {
         MsgBox::SetNextAnswer(answers[int(reply)]);
 }
 
-int PendingAnswers() {
-    return MsgBox::PendingAnswers();
-}
-
 QStringList Shown() {
-    return takeShown(false);
-}
-
-QStringList ShownWithButtons() {
-    return takeShown(true);
+    static const char* const icons[] = {"Critical", "Information", "Exclamation", "Question"};
+    static const char* const answers[] = {"OK", "Yes", "No", "Cancel"};
+    QStringList lines;
+    for (const MsgBox::Shown& shown : MsgBox::TakeShown()) {
+        lines << QString(icons[int(shown.icon)]) + ": " + shown.text;
+        if (shown.buttons != MsgBox::Buttons::OK)
+            lines.back() += QString(" [Yes No%1; %2]")
+                                .arg(shown.buttons == MsgBox::Buttons::YesNoCancel ? " Cancel" : "",
+                                     answers[int(shown.defaultAnswer)]);
+    }
+    return lines;
 }
 
 QStringList Press(QAbstractButton* button, std::initializer_list<Reply> replies) {
     Answer(replies);
-    if (button != nullptr)
-        button->click();
-    const QStringList shown = ShownWithButtons();
-    EXPECT_EQ(PendingAnswers(), 0)
+    button->click();
+    const QStringList shown = Shown();
+    EXPECT_EQ(MsgBox::PendingAnswers(), 0)
         << "fewer messages than answers: " << shown.join(" | ").toStdString();
-    if (PendingAnswers() > 0)
+    if (MsgBox::PendingAnswers() > 0)
         MsgBox::Reset();
     return shown;
 }
@@ -390,7 +374,7 @@ void ProgramFixture::SetUp() {
 void ProgramFixture::TearDown() {
     CloseAll();
     EndSimulatedFaults();
-    EXPECT_EQ(PendingAnswers(), 0) << "a queued answer was never asked for";
+    EXPECT_EQ(MsgBox::PendingAnswers(), 0) << "a queued answer was never asked for";
     MsgBox::Reset();
     SetProgramFolder(std::nullopt);
     SetExecutable(std::nullopt);

@@ -7,11 +7,29 @@
 
 #include "DataFiles.h"
 
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QDate>
-#include <QObject>
-#include <QStringList>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
-#include <QUrl>
+#include <QTest>
+#include <QTextEdit>
+#include <QThread>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QVariant>
 
 #include <functional>
@@ -19,7 +37,6 @@
 #include <optional>
 #include <vector>
 
-class QAbstractButton;
 class QPrinter;
 
 // Failed comparisons show texts as text.
@@ -120,14 +137,12 @@ void EndSimulatedFaults();
 enum class Reply { OK, Yes, No, Cancel };
 // The next message boxes take these answers, in order, without showing.
 void Answer(std::initializer_list<Reply> replies);
-int PendingAnswers();
-// The messages shown since the last call, oldest first, each as "Icon: text".
+// The messages shown since the last call, oldest first, each as "Icon: text", a question
+// followed by its buttons and its default, as in "Question: Sure ? [Yes No; No]".
 QStringList Shown();
-// The same, each question followed by its buttons and the default, as " [Yes No; Yes]".
-QStringList ShownWithButtons();
 
 // Clicks `button`, answering the messages it shows with `replies` in turn, and gives the
-// messages shown as ShownWithButtons() does. Answers left over fail the test.
+// messages shown as Shown() does. Answers left over fail the test.
 QStringList Press(QAbstractButton* button, std::initializer_list<Reply> replies = {});
 
 // The next file dialog picks `path` ("" cancels it).

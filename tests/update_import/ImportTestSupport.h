@@ -5,10 +5,6 @@
 
 #include "TestSupport.h"
 
-#include <QFile>
-#include <QProcess>
-#include <QTreeWidget>
-
 namespace importtest {
 
 using namespace testsupport;

@@ -4,12 +4,6 @@
 
 #include "TestSupport.h"
 
-#include <QApplication>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QThread>
-#include <QTreeWidget>
-
 #include <cstdio>
 
 int main(int argc, char* argv[]) { // PROGRAM_FOLDER UPDATE_FILE

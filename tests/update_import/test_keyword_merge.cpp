@@ -4,13 +4,7 @@
 
 #include "ImportTestSupport.h"
 
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSignalSpy>
-#include <QThread>
-#include <QTimer>
 
 #include <csignal>
 

@@ -3,17 +3,7 @@
 
 #include "ImportTestSupport.h"
 
-#include <QApplication>
 #include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-#include <QTextEdit>
-#include <QTimer>
 
 namespace {
 

@@ -3,10 +3,6 @@
 
 #include "ImportTestSupport.h"
 
-#include <QDir>
-#include <QPushButton>
-#include <QRadioButton>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
