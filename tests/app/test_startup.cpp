@@ -149,7 +149,7 @@ TEST_F(Startup, AReadOnlyFolderOrFileOpensForReadingAndSaysSoOnce) {
 // Another running instance, even one showing only the import window, refuses a normal start;
 // one that started later, or has ended, does not.
 TEST_F(Startup, AnEarlierRunningInstanceOfTheSameExecutableRefusesTheStart) {
-    const QString program = ProgramBinary();
+    const QString program = BuildDir() + "/oneirion";
     ASSERT_TRUE(QFile::exists(program)) << "the suite needs the built program";
     SetExecutable(program);
     ASSERT_NE(StartProgram(), nullptr);

@@ -137,11 +137,11 @@ TEST_F(KeywordEdit, BackButtonsAskAboutAPendingAddAndStay) {
     EXPECT_TRUE(rows().endsWith(" heron=patience"));
 }
 
-class FailedKeywordWrite : public DictionaryPanel, public ::testing::WithParamInterface<bool> {};
+class FailedKeywordWrite : public DictionaryPanel, public ::testing::WithParamInterface<Fault> {};
 
 TEST_P(FailedKeywordWrite, IsReportedAndKeepsWhatWasTyped) {
     const QString before = rows();
-    GetParam() ? SimulateDiskFull(KeywordsFile()) : SimulateReadOnly(KeywordsFile());
+    SimulateFault(GetParam(), KeywordsFile());
     press("cmdAddKeyword");
     type("owl", "wisdom");
     EXPECT_TRUE(saysOnly(press("cmdAddKeyword", {Reply::OK}), "Keyword \"owl\" Was Not Saved"));
@@ -157,10 +157,11 @@ TEST_P(FailedKeywordWrite, IsReportedAndKeepsWhatWasTyped) {
     pick("Bat");
     const QStringList shownOnDelete = press("cmdDeleteKeyword", {Reply::Yes, Reply::OK});
     EXPECT_TRUE(saysOnly(shownOnDelete.mid(1), "Keyword \"Bat\" Was Not Deleted"));
-    EndSimulatedFaults();
+    SimulateFault(Fault::None);
     EXPECT_EQ(rows(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(ReadOnlyOrFull, FailedKeywordWrite, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(ReadOnlyOrFull, FailedKeywordWrite,
+                         ::testing::Values(Fault::ReadOnly, Fault::DiskFull));
 
 } // namespace

@@ -179,12 +179,12 @@ TEST_F(JournalSave, DeleteRemovesTheShownEntryAndReselectsItsMonthYearOrRoot) {
 }
 
 // A read-only journal file, or a full disk.
-class JournalWriteFailure : public JournalFixture, public ::testing::WithParamInterface<bool> {};
+class JournalWriteFailure : public JournalFixture, public ::testing::WithParamInterface<Fault> {};
 
 TEST_P(JournalWriteFailure, EveryFailedWriteIsReportedAndTheEditorKept) {
-    const bool diskFull = GetParam();
     const qlonglong id = Add(2008, 3, 14, "Flying", "Up.");
-    diskFull ? SimulateDiskFull(DreamsFile()) : SimulateReadOnly(DreamsFile());
+    const bool diskFull = GetParam() == Fault::DiskFull;
+    SimulateFault(GetParam(), DreamsFile());
     if (!diskFull)
         Answer({Reply::OK});
     QWidget* w = StartProgram();
@@ -215,6 +215,7 @@ TEST_P(JournalWriteFailure, EveryFailedWriteIsReportedAndTheEditorKept) {
     EXPECT_EQ(Press(Button(w, "cmdStartNewJournal"), {Reply::No}).size(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(ReadOnlyOrFull, JournalWriteFailure, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(ReadOnlyOrFull, JournalWriteFailure,
+                         ::testing::Values(Fault::ReadOnly, Fault::DiskFull));
 
 } // namespace

@@ -178,8 +178,8 @@ TEST_F(Association, ExecLineAndXdgOpenOpenTheImportWindowWithTheFilesKeywords) {
     // for the program before it turns "%%" back into "%".)
     const QString folder = desktop.path("Oneirion \"Träume\" $HOME `x` back\\slash\\$PATH");
     const QString program = folder + "/oneirion", update = desktop.path("new dream words.udj");
-    ASSERT_TRUE(QDir().mkpath(folder) && QFile::copy(ProgramBinary(), program))
-        << "the program is not built: " << ProgramBinary().toStdString();
+    ASSERT_TRUE(QDir().mkpath(folder) && QFile::copy(BuildDir() + "/oneirion", program))
+        << "the program is not built";
     CreateDataFiles(folder);
     ASSERT_TRUE(modDataFiles::CreateKeywords(
                     update, {{"Zeppelin", "an airship"}, {"Labyrinth", "a maze"}, {"Öl", "oil"}})

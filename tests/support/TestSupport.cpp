@@ -1,3 +1,6 @@
+// The one place where tests reach into the program: its start-up, the shared data it holds
+// open, its clock, its simulated faults, and its message and file-dialog layer.
+
 #include "TestSupport.h"
 
 #include "app/CommonDialog.h"
@@ -6,17 +9,10 @@
 #include "data/modDB.h"
 #include "shell/modRegistry.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
 #include <QPointer>
-#include <QProcess>
 #include <QStandardPaths>
-#include <QTimer>
 
 #include <deque>
 #include <linux/capability.h>
@@ -27,42 +23,17 @@
 namespace testsupport {
 namespace {
 
-void bindAll(sqlite3_stmt* stmt, const QVariantList& params) {
-    for (int i = 0; i < params.size(); ++i) {
-        const QVariant& v = params[i];
-        if (v.isNull()) {
-            sqlite3_bind_null(stmt, i + 1);
-        } else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong) {
-            sqlite3_bind_int64(stmt, i + 1, v.toLongLong());
-        } else {
-            const QByteArray utf8 = v.toString().toUtf8();
-            sqlite3_bind_text(stmt, i + 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-        }
-    }
-}
-
-QVariant columnValue(sqlite3_stmt* stmt, int i) {
-    switch (sqlite3_column_type(stmt, i)) {
-    case SQLITE_INTEGER:
-        return qlonglong(sqlite3_column_int64(stmt, i));
-    case SQLITE_NULL:
-        return QVariant();
-    default:
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
-    }
-}
-
 // Every http(s) address the program hands to the desktop, instead of a browser.
 class UrlRecorder : public QObject {
     Q_OBJECT
 public:
     UrlRecorder() {
         for (const char* scheme : {"http", "https"})
-            QDesktopServices::setUrlHandler(QLatin1String(scheme), this, "open");
+            QDesktopServices::setUrlHandler(scheme, this, "open");
     }
     ~UrlRecorder() override {
         for (const char* scheme : {"http", "https"})
-            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+            QDesktopServices::unsetUrlHandler(scheme);
     }
     QList<QUrl> urls;
 public Q_SLOTS:
@@ -77,38 +48,45 @@ struct ModalWatch {
     QPointer<QWidget> seen;
     QElapsedTimer since;
     int strays = 0;
-};
-
-ModalWatch& modalWatch() {
-    static ModalWatch watch;
-    return watch;
-}
+} g_modals;
 
 void lookAtModals() {
-    ModalWatch& watch = modalWatch();
     QWidget* modal = QApplication::activeModalWidget();
     if (modal == nullptr) {
-        watch.seen = nullptr;
-    } else if (!watch.acts.empty()) {
-        const auto act = std::move(watch.acts.front());
-        watch.acts.pop_front();
+        g_modals.seen = nullptr;
+    } else if (!g_modals.acts.empty()) {
+        const auto act = std::move(g_modals.acts.front());
+        g_modals.acts.pop_front();
         act(modal);
-    } else if (modal != watch.seen) {
-        watch.seen = modal;
-        watch.since.start();
-    } else if (watch.since.elapsed() > 1000) {
+    } else if (modal != g_modals.seen) {
+        g_modals.seen = modal;
+        g_modals.since.start();
+    } else if (g_modals.since.elapsed() > 1000) {
         // Nobody answers it: close it so the run goes on, and let the fixture report it.
-        ++watch.strays;
-        watch.seen = nullptr;
+        ++g_modals.strays;
+        g_modals.seen = nullptr;
         modal->close();
     }
 }
 
 QWidget* openWindow(const char* name) {
     for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->objectName() == QLatin1String(name) && window->isVisible())
+        if (window->objectName() == name && window->isVisible())
             return window;
     return nullptr;
+}
+
+// Sets the capabilities that let a process pass over permission bits on or off; true when that
+// changed anything.
+bool setPermissionOverrides(bool on) {
+    constexpr quint32 overrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (::syscall(SYS_capget, &header, data) != 0)
+        return false;
+    const quint32 before = data[0].effective;
+    data[0].effective = on ? (before | (overrides & data[0].permitted)) : (before & ~overrides);
+    return data[0].effective != before && ::syscall(SYS_capset, &header, data) == 0;
 }
 
 } // namespace
@@ -122,48 +100,60 @@ Dictionary SampleDictionary() {
 }
 
 void CreateDataFiles(const QString& folder, const Dictionary& dictionary) {
-    const auto dreams = modDataFiles::CreateDreams(folder + QStringLiteral("/Dreams.dll"));
-    ASSERT_TRUE(dreams.ok) << dreams.message.toStdString();
-    const auto keywords =
-        modDataFiles::CreateKeywords(folder + QStringLiteral("/Keywords.dll"), dictionary);
-    ASSERT_TRUE(keywords.ok) << keywords.message.toStdString();
+    ASSERT_TRUE(modDataFiles::CreateDreams(folder + "/Dreams.dll").ok);
+    ASSERT_TRUE(modDataFiles::CreateKeywords(folder + "/Keywords.dll", dictionary).ok);
 }
 
 QList<QVariantList> Query(const QString& file, const QString& sql, const QVariantList& params) {
     sqlite3* db = nullptr;
     sqlite3_stmt* stmt = nullptr;
     QList<QVariantList> rows;
-    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK ||
+    if (sqlite3_open(QFile::encodeName(file).constData(), &db) != SQLITE_OK ||
         sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
         ADD_FAILURE() << file.toStdString() << ": " << sql.toStdString() << ": "
                       << sqlite3_errmsg(db);
-        sqlite3_close_v2(db);
+        sqlite3_close(db);
         return rows;
     }
     sqlite3_busy_timeout(db, 5000);
-    bindAll(stmt, params);
+    for (int i = 0; i < params.size(); ++i) {
+        if (params[i].isNull())
+            sqlite3_bind_null(stmt, i + 1);
+        else if (params[i].typeId() == QMetaType::Int || params[i].typeId() == QMetaType::LongLong)
+            sqlite3_bind_int64(stmt, i + 1, params[i].toLongLong());
+        else
+            sqlite3_bind_text(stmt, i + 1, params[i].toString().toUtf8().constData(), -1,
+                              SQLITE_TRANSIENT);
+    }
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         QVariantList row;
-        for (int i = 0; i < sqlite3_column_count(stmt); ++i)
-            row << columnValue(stmt, i);
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+            const int type = sqlite3_column_type(stmt, i);
+            row << (type == SQLITE_INTEGER ? QVariant(qlonglong(sqlite3_column_int64(stmt, i)))
+                    : type == SQLITE_NULL
+                        ? QVariant()
+                        : QVariant(QString::fromUtf8(
+                              reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)))));
+        }
         rows << row;
     }
     if (rc != SQLITE_DONE)
         ADD_FAILURE() << sql.toStdString() << ": " << sqlite3_errmsg(db);
     sqlite3_finalize(stmt);
-    sqlite3_close_v2(db);
+    sqlite3_close(db);
     return rows;
 }
 
 qlonglong AddJournalRow(const QString& dreamsFile, int year, int month, int day,
                         const QString& name, const QString& text) {
-    Exec(
-        dreamsFile,
-        "INSERT INTO tblDreams (Year, Month, Day, JournalName, journaltext) VALUES (?, ?, ?, ?, ?)",
-        {year, month, day, name, text});
-    return Query(dreamsFile, "SELECT max(ID) FROM tblDreams").value(0).value(0).toLongLong();
+    return Query(dreamsFile,
+                 "INSERT INTO tblDreams (Year, Month, Day, JournalName, journaltext) "
+                 "VALUES (?, ?, ?, ?, ?) RETURNING ID",
+                 {year, month, day, name, text})
+        .value(0)
+        .value(0)
+        .toLongLong();
 }
 
 QByteArray FileBytes(const QString& path) {
@@ -174,8 +164,7 @@ QByteArray FileBytes(const QString& path) {
 QByteArray Dump(const QString& file) {
     QProcess tool;
     tool.start("sqlite3", {"-readonly", file, ".dump"});
-    EXPECT_TRUE(tool.waitForFinished(30000)) << "the sqlite3 tool is missing";
-    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    EXPECT_TRUE(tool.waitForFinished(30000) && tool.exitCode() == 0) << "sqlite3 failed";
     return tool.readAllStandardOutput();
 }
 
@@ -183,35 +172,12 @@ QString BuildDir() {
     return qEnvironmentVariable("ONEIRION_BUILD_DIR");
 }
 
-QString ProgramBinary() {
-    return BuildDir() + QStringLiteral("/oneirion");
-}
-
-namespace {
-
-// The capabilities that let a process pass over permission bits.
-constexpr quint32 kOverrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
-
-bool setEffectiveOverrides(bool on) {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[2] = {};
-    if (::syscall(SYS_capget, &header, data) != 0)
-        return false;
-    const quint32 before = data[0].effective;
-    data[0].effective = on ? (before | (kOverrides & data[0].permitted)) : (before & ~kOverrides);
-    if (data[0].effective == before)
-        return false;
-    return ::syscall(SYS_capset, &header, data) == 0;
-}
-
-} // namespace
-
 PermissionsApply::PermissionsApply()
-    : lowered_(setEffectiveOverrides(false)) {}
+    : lowered_(setPermissionOverrides(false)) {}
 
 PermissionsApply::~PermissionsApply() {
     if (lowered_)
-        setEffectiveOverrides(true);
+        setPermissionOverrides(true);
 }
 
 void SetProgramFolder(const std::optional<QString>& folder) {
@@ -243,13 +209,11 @@ QWidget* ImportWindow() {
 
 QString PanelInFront() {
     QWidget* window = MainWindow();
-    if (window == nullptr)
-        return QStringLiteral("no main window");
     QStringList visible;
     for (const char* name : {"Frame1", "Frame2", "Frame3", "Frame4", "fraAbout"})
-        if (Find(window, name)->isVisible())
+        if (window && Find(window, name)->isVisible())
             visible << name;
-    return visible.join(QLatin1Char('+'));
+    return window ? visible.join('+') : "no main window";
 }
 
 bool ProgramEnded() {
@@ -273,11 +237,7 @@ void ProcessEvents() {
 }
 
 void OnNextModal(std::function<void(QWidget*)> act) {
-    modalWatch().acts.push_back(std::move(act));
-}
-
-int StrayModalsClosed() {
-    return std::exchange(modalWatch().strays, 0);
+    g_modals.acts.push_back(std::move(act));
 }
 
 void SetToday(const std::optional<QDate>& today) {
@@ -290,41 +250,33 @@ QString SettingsFile() {
 }
 
 QStringList OpenedPages() {
-    const std::pair<QUrl, const char*> pages[] = {{modRegistry::OnlineHelpUrl(), "help"},
-                                                  {modRegistry::HomePageUrl(), "home"},
-                                                  {modRegistry::DownloadPageUrl(), "download"},
-                                                  {modRegistry::ThankYouPageUrl(), "closing"}};
+    const QMap<QUrl, QString> pages = {{modRegistry::OnlineHelpUrl(), "help"},
+                                       {modRegistry::HomePageUrl(), "home"},
+                                       {modRegistry::DownloadPageUrl(), "download"},
+                                       {modRegistry::ThankYouPageUrl(), "closing"}};
     QStringList opened;
-    for (const QUrl& url : std::exchange(g_urls->urls, {})) {
-        const auto page = std::find_if(std::begin(pages), std::end(pages),
-                                       [&url](const auto& known) { return known.first == url; });
-        opened << (page != std::end(pages) ? QLatin1String(page->second) : url.toString());
-    }
+    for (const QUrl& url : std::exchange(g_urls->urls, {}))
+        opened << pages.value(url, url.toString());
     return opened;
 }
 
-void SimulateReadOnly(const QString& file) {
-    modDB::SimulateFault(file, modDB::SimulatedFault::ReadOnly);
-}
-
-void SimulateDiskFull(const QString& file) {
-    modDB::SimulateFault(file, modDB::SimulatedFault::DiskFull);
-}
-
-void EndSimulatedFaults() {
-    modDB::SimulateFault(QString(), modDB::SimulatedFault::None);
+void SimulateFault(Fault fault, const QString& file) {
+    const modDB::SimulatedFault faults[] = {modDB::SimulatedFault::None,
+                                            modDB::SimulatedFault::ReadOnly,
+                                            modDB::SimulatedFault::DiskFull};
+    modDB::SimulateFault(file, faults[int(fault)]);
 }
 
 void Answer(std::initializer_list<Reply> replies) {
-    static const MsgBox::Answer answers[] = {MsgBox::Answer::OK, MsgBox::Answer::Yes,
-                                             MsgBox::Answer::No, MsgBox::Answer::Cancel};
+    const MsgBox::Answer answers[] = {MsgBox::Answer::OK, MsgBox::Answer::Yes, MsgBox::Answer::No,
+                                      MsgBox::Answer::Cancel};
     for (const Reply reply : replies)
         MsgBox::SetNextAnswer(answers[int(reply)]);
 }
 
 QStringList Shown() {
-    static const char* const icons[] = {"Critical", "Information", "Exclamation", "Question"};
-    static const char* const answers[] = {"OK", "Yes", "No", "Cancel"};
+    const char* const icons[] = {"Critical", "Information", "Exclamation", "Question"};
+    const char* const answers[] = {"OK", "Yes", "No", "Cancel"};
     QStringList lines;
     for (const MsgBox::Shown& shown : MsgBox::TakeShown()) {
         lines << QString(icons[int(shown.icon)]) + ": " + shown.text;
@@ -373,32 +325,29 @@ void ProgramFixture::SetUp() {
 
 void ProgramFixture::TearDown() {
     CloseAll();
-    EndSimulatedFaults();
+    SimulateFault(Fault::None);
     EXPECT_EQ(MsgBox::PendingAnswers(), 0) << "a queued answer was never asked for";
     MsgBox::Reset();
     SetProgramFolder(std::nullopt);
     SetExecutable(std::nullopt);
     SetToday(std::nullopt);
     modMain::testing::SetCommandLine(std::nullopt);
-    EXPECT_EQ(StrayModalsClosed(), 0) << "a message box or dialog was left unanswered";
+    EXPECT_EQ(std::exchange(g_modals.strays, 0), 0) << "a message box or dialog was left open";
 }
 
 int RunTests(int argc, char* argv[]) {
-    // Private XDG and TEMP folders, so no test touches the real home.
     char root[] = "/tmp/oneirion-test-XXXXXX";
     if (::mkdtemp(root) == nullptr)
         return 2;
-    const QString base = QString::fromLocal8Bit(root);
     for (const char* name :
          {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TEMP"}) {
-        const QString path = base + '/' + QString::fromLatin1(name).toLower();
+        const QString path = root + ('/' + QString(name).toLower());
         QDir().mkpath(path);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv(name, QFile::encodeName(path));
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     UrlRecorder urls;
@@ -406,10 +355,9 @@ int RunTests(int argc, char* argv[]) {
     QTimer modals;
     QObject::connect(&modals, &QTimer::timeout, &lookAtModals);
     modals.start(20);
-
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
-    QDir(base).removeRecursively();
+    QDir(root).removeRecursively();
     return result;
 }
 

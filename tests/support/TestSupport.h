@@ -30,12 +30,10 @@
 #include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QVariant>
 
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
-#include <vector>
 
 class QPrinter;
 
@@ -46,8 +44,6 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace testsupport {
 
-// ---- Controls and files -------------------------------------------------------------------
-
 // The control named `name` below `root`; a missing one fails the test and gives nullptr.
 template <typename T = QWidget>
 T* Find(const QObject* root, const QString& name) {
@@ -56,12 +52,13 @@ T* Find(const QObject* root, const QString& name) {
     return found;
 }
 
+// ---- Files --------------------------------------------------------------------------------
+
 using Dictionary = std::vector<modDataFiles::Entry>;
 // cat, Bat, water, Ant and flying, with their meanings.
 Dictionary SampleDictionary();
 // Creates Dreams.dll and Keywords.dll (holding `dictionary`) in `folder`.
 void CreateDataFiles(const QString& folder, const Dictionary& dictionary = SampleDictionary());
-
 // Direct access to a database file, beside the program, for setting up and checking.
 QList<QVariantList> Query(const QString& file, const QString& sql, const QVariantList& params = {});
 inline void Exec(const QString& file, const QString& sql, const QVariantList& params = {}) {
@@ -72,9 +69,7 @@ qlonglong AddJournalRow(const QString& dreamsFile, int year, int month, int day,
 QByteArray FileBytes(const QString& path);
 // The whole database as the stock sqlite3 tool dumps it: equal dumps, equal content.
 QByteArray Dump(const QString& file);
-
 QString BuildDir();
-QString ProgramBinary();
 
 // Root passes over permission bits. While one of these lives, this thread sets that power aside
 // (it stays permitted and comes back), so a test meets an unreadable file as a user does.
@@ -82,8 +77,6 @@ class PermissionsApply {
 public:
     PermissionsApply();
     ~PermissionsApply();
-    PermissionsApply(const PermissionsApply&) = delete;
-    PermissionsApply& operator=(const PermissionsApply&) = delete;
 
 private:
     bool lowered_ = false;
@@ -100,7 +93,6 @@ QWidget* StartProgram(const QString& commandLine = QString());
 void SetExecutable(const std::optional<QString>& path);
 // Processes of the program's executable running now, besides this one.
 int OtherInstances();
-
 // The open windows, found by their objectName.
 QWidget* MainWindow();
 QWidget* ImportWindow();
@@ -112,25 +104,19 @@ bool ProgramEnded();
 void CloseAll();
 // Runs posted events, deferred deletions included.
 void ProcessEvents();
-
 // `act` runs on the next modal window (a dialog the program waits on), once it is up.
 void OnNextModal(std::function<void(QWidget*)> act);
-// How many modal windows nobody answered had to be closed since the last call.
-int StrayModalsClosed();
 
-// ---- Clock, settings and web pages ----------------------------------------------------------
+// ---- Clock, settings, web pages and faults ---------------------------------------------------
 
 void SetToday(const std::optional<QDate>& today);
 // The settings file of this test executable.
 QString SettingsFile();
 // The web pages opened since the last call: "help", "home", "download" or "closing".
 QStringList OpenedPages();
-
-// ---- Simulated faults of a data file ---------------------------------------------------------
-
-void SimulateReadOnly(const QString& file);
-void SimulateDiskFull(const QString& file);
-void EndSimulatedFaults();
+// Writes to `file` fail from now on as on a read-only file or a full disk; None ends every fault.
+enum class Fault { None, ReadOnly, DiskFull };
+void SimulateFault(Fault fault, const QString& file = QString());
 
 // ---- Message boxes and dialogs -------------------------------------------------------------
 
@@ -140,17 +126,14 @@ void Answer(std::initializer_list<Reply> replies);
 // The messages shown since the last call, oldest first, each as "Icon: text", a question
 // followed by its buttons and its default, as in "Question: Sure ? [Yes No; No]".
 QStringList Shown();
-
 // Clicks `button`, answering the messages it shows with `replies` in turn, and gives the
-// messages shown as Shown() does. Answers left over fail the test.
+// messages shown. Answers left over fail the test.
 QStringList Press(QAbstractButton* button, std::initializer_list<Reply> replies = {});
-
 // The next file dialog picks `path` ("" cancels it).
 void NextFileName(const QString& path);
 // The next print dialog calls `answer` on the printer; its result stands for OK or Cancel.
 void NextPrint(std::function<bool(QPrinter&)> answer);
-// The file types the last file dialog offered, and whether the last print dialog offered a
-// page range.
+// The file types the last file dialog offered; whether the last print dialog offered a range.
 QString OfferedFileTypes();
 bool PageRangeOffered();
 
@@ -158,17 +141,15 @@ bool PageRangeOffered();
 // the offscreen platform, then the tests.
 int RunTests(int argc, char* argv[]);
 
-// ---- A program folder with both data files -------------------------------------------------
-
+// A program folder with both data files. Ending, it closes the program and checks that every
+// queued answer was asked for and no dialog was left open.
 class ProgramFixture : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-
-    // The dictionary the folder's Keywords.dll starts with.
     virtual Dictionary InitialDictionary() const { return SampleDictionary(); }
-    QString DreamsFile() const { return folder.filePath(QStringLiteral("Dreams.dll")); }
-    QString KeywordsFile() const { return folder.filePath(QStringLiteral("Keywords.dll")); }
+    QString DreamsFile() const { return folder.filePath("Dreams.dll"); }
+    QString KeywordsFile() const { return folder.filePath("Keywords.dll"); }
 
     QTemporaryDir folder;
 };

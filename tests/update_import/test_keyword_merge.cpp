@@ -137,8 +137,8 @@ TEST_F(KeywordMerge, UntrimmedEmptyAndNullRowsAreTrimmedOrSkippedAndCounted) {
 // is skipped alone, and the rest is committed.
 TEST_F(KeywordMerge, AFailedWriteChangesNothingAndARefusedRowIsSkippedAlone) {
     const QByteArray before = FileBytes(KeywordsFile());
-    for (const bool diskFull : {false, true}) {
-        diskFull ? SimulateDiskFull(KeywordsFile()) : SimulateReadOnly(KeywordsFile());
+    for (const Fault fault : {Fault::ReadOnly, Fault::DiskFull}) {
+        SimulateFault(fault, KeywordsFile());
         QWidget* window = Open({{"Owl", "Wisdom"}, {"Heron", "Patience"}, {"Snake", "Healing"}});
         const QString text = Import(window, 0, {"Snake"}, false);
         EXPECT_TRUE(text.startsWith("Critical: Nothing was imported: the dream dictionary could "
@@ -149,9 +149,9 @@ TEST_F(KeywordMerge, AFailedWriteChangesNothingAndARefusedRowIsSkippedAlone) {
         EXPECT_EQ(Find<QProgressBar>(window, "ProgressBar1")->value(), 0);
         Find<QPushButton>(window, "cmdCancel")->click();
         CloseAll();
-        EndSimulatedFaults();
+        SimulateFault(Fault::None);
         EXPECT_EQ(Stored(), kInitial);
-        EXPECT_TRUE(diskFull || FileBytes(KeywordsFile()) == before);
+        EXPECT_TRUE(fault == Fault::DiskFull || FileBytes(KeywordsFile()) == before);
     }
     Exec(KeywordsFile(), "CREATE TRIGGER refuse BEFORE INSERT ON tblKeywords WHEN NEW.Keyword = "
                          "'Moth' BEGIN SELECT RAISE(ABORT, 'refused'); END");
