@@ -125,15 +125,4 @@ TEST_F(Navigation, EachControlBringsItsPanelToTheFrontAndAboutReturnsToTheOneBef
                                     "Information: Journal Updated Successfully"}));
 }
 
-TEST_F(Navigation, EveryWayOutOpensTheClosingPageOnce) {
-    for (const char* way : {"mnuExit1", "cmdNav_1", "close"}) {
-        w = w ? w : StartProgram();
-        ASSERT_NE(w, nullptr);
-        QLatin1String(way) == QLatin1String("close") ? void(w->close()) : use(way);
-        EXPECT_TRUE(ProgramEnded()) << way;
-        EXPECT_EQ(OpenedPages(), QStringList{"closing"}) << way;
-        w = nullptr;
-    }
-}
-
 } // namespace

@@ -30,17 +30,6 @@ TEST_F(Startup, WithoutACommandLineOnlyTheMainWindowOpensAndFindsItsFilesInAnyLe
     EXPECT_EQ(Shown(), QStringList{});
 }
 
-// Any command line takes the import path, even one that names no usable file: the refusal names
-// it, and the program ends without ever showing the main window or a page.
-TEST_F(Startup, AnyCommandLineTakesTheImportPath) {
-    for (const QString& commandLine :
-         {'"' + folder.filePath("nothing here.udj") + '"', QStringLiteral("not a file at all")}) {
-        const QString shown = refusedStart(commandLine);
-        EXPECT_TRUE(shown.startsWith("Critical: \"" + QString(commandLine).remove('"') + '"'))
-            << shown.toStdString();
-    }
-}
-
 TEST_F(Startup, AMissingHiddenOrNonOrdinaryDataFileEndsTheProgram) {
     const QString missing =
         "Critical: File(s) Required To Run Oneirion Is Missing\nPlease ReInstall Oneirion";

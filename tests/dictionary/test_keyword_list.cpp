@@ -1,8 +1,6 @@
-// The dictionary panel's keyword list: the fill, the search and the picked keyword; and the
-// ranks its order remembers between refills.
+// The dictionary panel's keyword list: the fill, the search and the picked keyword.
 
 #include "DictionaryPanel.h"
-#include "dictionary/KeywordOrder.h"
 
 namespace {
 
@@ -94,19 +92,6 @@ TEST_F(LargeKeywordList, EveryRowCountsPastSixteenBits) {
     EXPECT_EQ(list->count(), 40000);
     pick("k39999");
     EXPECT_EQ(shown(), "k39999=meaning 39999");
-}
-
-// The order remembers ranks between fills; texts that keep landing in the same gap between two
-// ranks use it up, and the order must stay right throughout.
-TEST(KeywordOrder, StaysRightWhenNewTextsKeepLandingInOneGap) {
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    QStringList growing = {"b", "a"}, expected = {"a"};
-    for (QString text = "a1"; text.size() < 40; text += "1") {
-        growing.prepend(text); // ahead of its neighbour, so a shared rank would show
-        expected << text;
-        ASSERT_EQ(dictionary::SortAlphabetically(growing), expected + QStringList{"b"})
-            << text.size();
-    }
 }
 
 } // namespace

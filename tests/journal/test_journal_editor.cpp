@@ -1,8 +1,9 @@
-// The journal editor: its states, showing stored entries, the date of a new one and printing the
-// one shown.
+// The journal tree and the editor: the tree's nodes and arrangements, the editor's states,
+// showing stored entries, the date of a new one, and printing the one shown.
 
 #include "JournalTestSupport.h"
 
+#include <QImage>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -13,6 +14,77 @@ using namespace journaltest;
 namespace {
 
 class JournalEditor : public JournalFixture {};
+
+QStringList ChildTexts(const QWidget* w, const QString& key) {
+    QStringList texts;
+    const QTreeWidgetItem* item = Node(w, key);
+    for (int i = 0; item && i < item->childCount(); ++i)
+        texts << item->child(i)->text(0);
+    return texts;
+}
+
+QString month(int number) {
+    return QLocale().standaloneMonthName(number);
+}
+
+TEST_F(JournalEditor, GroupsByYearAndMonthInBothArrangements) {
+    const qlonglong flying = Add(2008, 3, 14, "Flying");
+    Add(2008, 3, 2, "zebra");
+    Add(2008, 3, 20, "apple");
+    const qlonglong twin1 = Add(2008, 3, 20, "Twin");
+    const qlonglong twin2 = Add(2008, 3, 20, "Twin");
+    Add(2008, 1, 5, "Snow");
+    Add(2007, 12, 1, "Old");
+    QWidget* w = StartProgram();
+    ASSERT_NE(w, nullptr);
+
+    ASSERT_EQ(Tree(w)->topLevelItemCount(), 1);
+    EXPECT_EQ(Node(w, "MyDreams")->text(0), "My Dreams");
+    EXPECT_TRUE(Node(w, "MyDreams")->isExpanded());
+    EXPECT_EQ(ChildTexts(w, "MyDreams"), (QStringList{"2007", "2008"}));
+    EXPECT_EQ(ChildTexts(w, "_2008"), (QStringList{month(1), month(3)}));
+    EXPECT_EQ(ChildTexts(w, "_2007"), QStringList{month(12)});
+    EXPECT_FALSE(Node(w, "_2008")->isExpanded() || Node(w, "_2008_3")->isExpanded());
+    const QStringList byDate{"zebra (3-2-2008)", "Flying (3-14-2008)", "apple (3-20-2008)",
+                             "Twin (3-20-2008)", "Twin (3-20-2008)"};
+    EXPECT_EQ(ChildTexts(w, "_2008_3"), byDate);
+    // Same name, same day: both entries, told apart by their IDs.
+    EXPECT_TRUE(Node(w, EntryKey(twin1)) && Node(w, EntryKey(twin2)));
+    EXPECT_EQ(Node(w, EntryKey(flying))->text(0), "Flying (3-14-2008)");
+    // Root, year, month and entry each have an icon of their own.
+    QList<QImage> icons;
+    for (const QString& key : QStringList{"MyDreams", "_2008", "_2008_3", EntryKey(flying)})
+        icons << Node(w, key)->icon(0).pixmap(20).toImage();
+    for (int i = 0; i < 4; ++i)
+        for (int j = i; j < 4; ++j)
+            EXPECT_TRUE(i == j ? !icons[i].isNull() : icons[i] != icons[j]) << i << " and " << j;
+
+    auto* arrange = Find<QAbstractButton>(w, "Check1");
+    arrange->click();
+    EXPECT_EQ(arrange->text(), "Arrange by Date");
+    EXPECT_EQ(ChildTexts(w, "_2008_3"),
+              (QStringList{"apple (3-20-2008)", "Flying (3-14-2008)", "Twin (3-20-2008)",
+                           "Twin (3-20-2008)", "zebra (3-2-2008)"}));
+    arrange->click();
+    EXPECT_EQ(arrange->text(), "Arrange by Name");
+    EXPECT_EQ(ChildTexts(w, "_2008_3"), byDate);
+}
+
+TEST_F(JournalEditor, DatesOutsideTheListsHideNothingAndKeepTheShownDate) {
+    const qlonglong before = Add(2008, 2, 1, "Before");
+    const qlonglong late = Add(2051, 13, 32, "Late", "z");
+    Add(1899, 0, 0, "Early");
+    QWidget* w = StartProgram();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(ChildTexts(w, "_2051_13"), QStringList{"Late (13-32-2051)"});
+    EXPECT_EQ(ChildTexts(w, "_1899_0"), QStringList{"Early (0-0-1899)"});
+
+    Click(w, EntryKey(before));
+    EXPECT_EQ(DateIndexes(w), (QList<int>{108, 1, 0}));
+    Click(w, EntryKey(late));
+    EXPECT_EQ(Editor(w).value(1), "z");
+    EXPECT_EQ(DateIndexes(w), (QList<int>{108, 1, 0}));
+}
 
 TEST_F(JournalEditor, StateTableHoldsAfterEveryTransition) {
     const QString key = EntryKey(Add(2000, 2, 29, "Leap", "Up."));

@@ -54,6 +54,8 @@ TEST_P(UnsavedChanges, YesSavesNoDiscardsCancelStays) {
         EXPECT_EQ(Shown().value(0), kQuestion);
         EXPECT_EQ(Row(dream).value(1), choice == Choice::Yes ? "Typed." : "Stored.");
         const bool goesOn = choice == Choice::No || choice == Choice::Yes;
+        // Every way out opens the closing page once, and only on the way out.
+        EXPECT_EQ(OpenedPages(), QStringList(goesOn && leave.leftEditor.isEmpty(), "closing"));
         if (goesOn && leave.leftEditor.isEmpty()) {
             EXPECT_TRUE(ProgramEnded());
             continue;
@@ -69,6 +71,7 @@ TEST_P(UnsavedChanges, YesSavesNoDiscardsCancelStays) {
             EXPECT_EQ(PanelInFront(), choice == Choice::Cancel ? panel : "Frame2");
         }
         CloseAll();
+        OpenedPages();
     }
 }
 

@@ -16,35 +16,24 @@ using namespace testsupport;
 const QString kMimeType = "application/x-dream-keywords-update";
 const QString kDesktopId = "org.oneirion.Oneirion.desktop";
 
-// Fresh XDG and TEMP folders for one test, and the environment put back afterwards.
-class IsolatedDesktop {
-public:
-    IsolatedDesktop() {
-        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "TEMP"}) {
-            QDir().mkpath(path(QString(name).toLower()));
-            set(name, path(QString(name).toLower()));
-        }
-        set("XDG_CURRENT_DESKTOP", QString());
-    }
-    ~IsolatedDesktop() {
-        for (auto it = saved.crbegin(); it != saved.crend(); ++it)
-            it->second.isNull() ? qunsetenv(it->first) : qputenv(it->first, it->second);
-    }
-    void set(const char* name, const QString& value) {
-        saved.append({name, qgetenv(name)});
-        value.isNull() ? qunsetenv(name) : qputenv(name, QFile::encodeName(value));
-    }
-    QString path(const QString& below) const { return root.filePath(below); }
-    QString dataHome() const { return path("xdg_data_home"); }
-    QString configHome() const { return path("xdg_config_home"); }
-    QString desktopEntry() const { return dataHome() + "/applications/" + kDesktopId; }
-    QString mimeAppsList() const { return configHome() + "/mimeapps.list"; }
+QString Xdg(const char* name) {
+    return qEnvironmentVariable(name);
+}
+QString DesktopEntry() {
+    return Xdg("XDG_DATA_HOME") + "/applications/" + kDesktopId;
+}
+QString MimeAppsList() {
+    return Xdg("XDG_CONFIG_HOME") + "/mimeapps.list";
+}
 
-    QTemporaryDir root;
-
-private:
-    QList<std::pair<const char*, QByteArray>> saved;
-};
+// Each test starts on a desktop of its own: no association, no lists, nothing in TEMP.
+void ClearDesktop() {
+    for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "TEMP"}) {
+        QDir(Xdg(name)).removeRecursively();
+        QDir().mkpath(Xdg(name));
+    }
+    qunsetenv("XDG_CURRENT_DESKTOP");
+}
 
 bool Associate(const QString& exePath) {
     return modFileType::AssociateFileType(exePath, ".udj", "DreamKeywordsUpdate",
@@ -76,13 +65,16 @@ QStringList RunTool(const QString& tool, const QStringList& arguments,
 
 class StartUpAssociation : public ProgramFixture {
 protected:
+    void SetUp() override {
+        ClearDesktop();
+        ProgramFixture::SetUp();
+    }
     // Starts the program anew as the executable at `exe`.
     void StartAs(const QString& exe) {
         CloseAll();
         SetExecutable(exe);
         ASSERT_NE(StartProgram(), nullptr);
     }
-    IsolatedDesktop desktop;
 };
 
 TEST_F(StartUpAssociation, FirstStartWritesItTheNextWritesNothingAndAMoveRewritesIt) {
@@ -94,11 +86,11 @@ TEST_F(StartUpAssociation, FirstStartWritesItTheNextWritesNothingAndAMoveRewrite
     EXPECT_TRUE(modFileType::IsFileTypeAssociated());
 
     // A rewrite would drop these lines.
-    WriteText(desktop.desktopEntry(), "# kept\n", true);
-    WriteText(desktop.mimeAppsList(), "# kept\n", true);
+    WriteText(DesktopEntry(), "# kept\n", true);
+    WriteText(MimeAppsList(), "# kept\n", true);
     StartAs(exe);
-    EXPECT_TRUE(FileBytes(desktop.desktopEntry()).endsWith("# kept\n"));
-    EXPECT_TRUE(FileBytes(desktop.mimeAppsList()).endsWith("# kept\n"));
+    EXPECT_TRUE(FileBytes(DesktopEntry()).endsWith("# kept\n"));
+    EXPECT_TRUE(FileBytes(MimeAppsList()).endsWith("# kept\n"));
 
     SetExecutable(folder.path() + "/Oneirion"); // the check is exact to the letter
     EXPECT_FALSE(modFileType::IsFileTypeAssociated());
@@ -110,37 +102,35 @@ TEST_F(StartUpAssociation, FirstStartWritesItTheNextWritesNothingAndAMoveRewrite
 
 class Association : public ::testing::Test {
 protected:
-    IsolatedDesktop desktop;
+    void SetUp() override { ClearDesktop(); }
 };
 
 TEST_F(Association, KeepsTheUsersOtherChoices) {
     const QByteArray before = "# my choices\n[Default Applications]\ntext/plain=editor.desktop;\n"
                               "application/x-dream-keywords-update=other.desktop;\n\n"
                               "[Added Associations]\nimage/png=viewer.desktop;\n";
-    WriteText(desktop.mimeAppsList(), before);
-    desktop.set("XDG_CURRENT_DESKTOP", "Test:Other");
-    const QString ownList = desktop.configHome() + "/test-mimeapps.list";
+    WriteText(MimeAppsList(), before);
+    qputenv("XDG_CURRENT_DESKTOP", "Test:Other");
+    const QString ownList = Xdg("XDG_CONFIG_HOME") + "/test-mimeapps.list";
     WriteText(ownList, "[Default Applications]\n" + kMimeType.toUtf8() + "=other.desktop\n");
     // The check probes with a file in TEMP; one there already is never touched.
-    WriteText(desktop.path("temp/0tmp.udj"), "someone's file");
+    WriteText(Xdg("TEMP") + "/0tmp.udj", "someone's file");
     Associate("/opt/oneirion/oneirion");
 
     const QByteArray ours = "update=" + kDesktopId.toUtf8() + ";other.desktop;";
-    EXPECT_EQ(FileBytes(desktop.mimeAppsList()),
-              QByteArray(before).replace("update=other.desktop;", ours));
+    EXPECT_EQ(FileBytes(MimeAppsList()), QByteArray(before).replace("update=other.desktop;", ours));
     // The desktop-specific list outranks the general one, so it follows too; one that says
     // nothing about the type is not created.
     EXPECT_TRUE(FileBytes(ownList).contains(ours));
-    EXPECT_FALSE(QFile::exists(desktop.configHome() + "/other-mimeapps.list"));
+    EXPECT_FALSE(QFile::exists(Xdg("XDG_CONFIG_HOME") + "/other-mimeapps.list"));
     EXPECT_EQ(Associated(), "/opt/oneirion/oneirion");
-    EXPECT_EQ(FileBytes(desktop.path("temp/0tmp.udj")), "someone's file");
+    EXPECT_EQ(FileBytes(Xdg("TEMP") + "/0tmp.udj"), "someone's file");
 }
 
 // Runs `tool`, which starts the program on an update file; a plugin loaded into the program
 // reports the window it shows, which must be the import window with the file's keywords.
-void ExpectImportWindow(const IsolatedDesktop& desktop, const QString& tool,
-                        const QStringList& arguments) {
-    const QString reportFile = desktop.path("report.txt");
+void ExpectImportWindow(const QString& tool, const QStringList& arguments) {
+    const QString reportFile = Xdg("TEMP") + "/report.txt";
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_PLUGIN_PATH", ONEIRION_PROBE_PLUGIN_DIR);
     env.insert("QT_QPA_GENERIC_PLUGINS", "oneirionwindowprobe");
@@ -169,15 +159,15 @@ void ExpectImportWindow(const IsolatedDesktop& desktop, const QString& tool,
     lines.sort();
     EXPECT_EQ(lines.join('|').remove(QRegularExpression("\\|pid \\d+")),
               "end|icon loaded|keyword Labyrinth|keyword Zeppelin|keyword Öl|window frmKeyUpdate");
-    EXPECT_TRUE(FileBytes(desktop.desktopEntry()).endsWith("# untouched\n"))
+    EXPECT_TRUE(FileBytes(DesktopEntry()).endsWith("# untouched\n"))
         << "the started program rewrote the association";
 }
 
 TEST_F(Association, ExecLineAndXdgOpenOpenTheImportWindowWithTheFilesKeywords) {
     // A folder with a space, quotes, shell characters and a non-ASCII letter. (No "%": gio looks
     // for the program before it turns "%%" back into "%".)
-    const QString folder = desktop.path("Oneirion \"Träume\" $HOME `x` back\\slash\\$PATH");
-    const QString program = folder + "/oneirion", update = desktop.path("new dream words.udj");
+    const QString folder = Xdg("TEMP") + "/Oneirion \"Träume\" $HOME `x` back\\slash\\$PATH";
+    const QString program = folder + "/oneirion", update = Xdg("TEMP") + "/new dream words.udj";
     ASSERT_TRUE(QDir().mkpath(folder) && QFile::copy(BuildDir() + "/oneirion", program))
         << "the program is not built";
     CreateDataFiles(folder);
@@ -185,19 +175,18 @@ TEST_F(Association, ExecLineAndXdgOpenOpenTheImportWindowWithTheFilesKeywords) {
                     update, {{"Zeppelin", "an airship"}, {"Labyrinth", "a maze"}, {"Öl", "oil"}})
                     .ok);
     Associate(program);
-    EXPECT_EQ(RunTool("desktop-file-validate", {desktop.desktopEntry()}),
-              QStringList({"0", "", ""}));
+    EXPECT_EQ(RunTool("desktop-file-validate", {DesktopEntry()}), QStringList({"0", "", ""}));
     // Gone if the started program rewrites the association it should find intact.
-    WriteText(desktop.desktopEntry(), "# untouched\n", true);
+    WriteText(DesktopEntry(), "# untouched\n", true);
 
-    const QByteArray entry = FileBytes(desktop.desktopEntry());
+    const QByteArray entry = FileBytes(DesktopEntry());
     QString exec = entry.mid(entry.indexOf("\nExec=") + 6).split('\n').first();
     // Once the string escape "\\" is undone, the quoted path follows the rules of the shell's
     // double quotes; %f is the file.
     ASSERT_TRUE(exec.endsWith(" %f")) << exec.toStdString();
     exec.replace("\\\\", "\\").chop(3);
-    ExpectImportWindow(desktop, "sh", {"-c", exec + " \"$0\"", update});
-    ExpectImportWindow(desktop, "xdg-open", {update});
+    ExpectImportWindow("sh", {"-c", exec + " \"$0\"", update});
+    ExpectImportWindow("xdg-open", {update});
 }
 
 } // namespace

@@ -107,15 +107,6 @@ TEST_F(UpdateLoading, FromTheMainWindowTheMarksFollowTheDictionaryPanelsLatestCh
                         "view.; Owl=Night bird ; Wisdom; CAT=Grace");
     // One file at a time, and both of the program's extensions on offer.
     EXPECT_EQ(OfferedFileTypes(), "Oneirion Keywords Update (*.kwu *.udj)");
-
-    // An analysis finds the imported keywords at once.
-    button("cmdStartNewJournal")->click();
-    Find<QLineEdit>(main, "txtJournalName")->setText("Night");
-    Find<QTextEdit>(main, "rtbJournalText")->setPlainText("An owl and a cat.");
-    Press(button("cmdAnalyze"), {Reply::OK});
-    const auto* found = Find<QTreeWidget>(main, "lvKeywords");
-    ASSERT_EQ(found->topLevelItemCount(), 2);
-    EXPECT_EQ(found->topLevelItem(1)->text(1), "Night bird ; Wisdom");
 }
 
 } // namespace

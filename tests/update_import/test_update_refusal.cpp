@@ -99,6 +99,7 @@ TEST_F(UpdateRefusal, OnTheCommandLineAnUnusableFileIsRefusedAndTheProgramEnds) 
         EXPECT_EQ(StartProgram(file.path), nullptr);
         ExpectRefused(Shown(), file);
         EXPECT_TRUE(ProgramEnded());
+        EXPECT_EQ(OpenedPages(), QStringList{}) << "the main window never opened";
         EXPECT_EQ(Bytes(file.path), bytes);
     }
     EXPECT_EQ(DataState(), before);
