@@ -1,6 +1,6 @@
 // Merging the checked keywords of an update into the dictionary: the three policies, the
-// progress display, quotes in keywords, what is reported when the dictionary cannot be written,
-// and an import cancelled or killed midway.
+// progress display, what is reported when the dictionary cannot be written, and an import
+// cancelled or killed midway.
 
 #include "ImportTestSupport.h"
 
@@ -59,17 +59,20 @@ TEST_F(KeywordMerge, EachPolicyDecidesWhatBecomesOfAnExistingMeaning) {
         EXPECT_EQ(DictionaryRows(KeywordsFile()).first(), expected) << "policy " << policy;
     }
     // Appending the same meaning once more appends it again. A keyword in other letters changes
-    // the dictionary's own row; a new keyword twice is added once, then merged. The program's own
-    // files merge alike.
+    // the dictionary's own row; a new keyword twice is added once, then merged; a quote finds
+    // and changes exactly its keyword. The program's own files merge alike.
     EXPECT_EQ(Import(Open({{"Snake", "Healing"},
                            {"CAT", "Agility"},
                            {"Heron", "Patience"},
-                           {"heron", "Stillness"}},
+                           {"heron", "Stillness"},
+                           {"o'brien", "Charm"},
+                           {"Brien' OR 'a'='a", "Injected"}},
                           Maker::Program),
-                     2, {"Snake", "CAT"}),
+                     2, {"Snake", "CAT", "o'brien"}),
               kSuccess);
     EXPECT_EQ(Stored(), "Snake=Danger ; Healing ; Healing; Cat=Independence ; Agility; "
-                        "O'Brien=Luck; Brien=Plain; Heron=Patience ; Stillness");
+                        "O'Brien=Luck ; Charm; Brien=Plain; Brien' OR 'a'='a=Injected; "
+                        "Heron=Patience ; Stillness");
 }
 
 TEST_F(KeywordMerge, OnlyCheckedItemsAreWrittenWhileTheBarCountsEveryItem) {
@@ -84,24 +87,10 @@ TEST_F(KeywordMerge, OnlyCheckedItemsAreWrittenWhileTheBarCountsEveryItem) {
     QSignalSpy steps(bar, &QProgressBar::valueChanged);
     EXPECT_EQ(Import(window, 0, {"Snake"}), kSuccess);
     EXPECT_EQ(steps.count(), 10);
-    EXPECT_EQ(bar->value(), 10);
     EXPECT_EQ(bar->maximum(), 10);
     EXPECT_EQ(Find<QLabel>(window, "lblProgressbar")->text(), "3 keyword(s)s imported");
     EXPECT_EQ(Stored(), "Snake=Healing; Cat=Independence; O'Brien=Luck; Brien=Plain; "
                         "New2=Meaning 2; New7=Meaning 7");
-}
-
-TEST_F(KeywordMerge, AQuoteInAKeywordFindsAndChangesExactlyThatKeyword) {
-    QWidget* window = Open({{"o'brien", "Charm"},
-                            {"O'Brian", "Other"},
-                            {"'", "A lone quote"},
-                            {"Brien' OR 'a'='a", "Injected"}},
-                           Maker::Program);
-    EXPECT_EQ(Listed(window), "'|A lone quote|0|+; Brien' OR 'a'='a|Injected|0|+; "
-                              "O'Brian|Other|0|+; o'brien|Charm|1|-");
-    EXPECT_EQ(Import(window, 0, {"o'brien"}), kSuccess);
-    EXPECT_EQ(Stored(), "Snake=Danger; Cat=Independence; O'Brien=Charm; Brien=Plain; "
-                        "'=A lone quote; Brien' OR 'a'='a=Injected; O'Brian=Other");
 }
 
 // Rows that would add an empty keyword or empty a meaning cannot be checked, and the closing

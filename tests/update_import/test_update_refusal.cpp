@@ -19,54 +19,44 @@ class UpdateRefusal : public ImportFixture {
 protected:
     // Every kind of file an update cannot come from, made in the program folder.
     std::vector<Unusable> UnusableFiles() {
-        const auto path = [this](const QString& name) { return UpdatePath(name); };
         std::vector<Unusable> files;
-        QDir().mkpath(path("folder.udj"));
-        files.push_back({path("folder.udj"), "folder"});
+        const auto add = [&](const QString& name, const char* why) {
+            files.push_back({name.startsWith('/') ? name : UpdatePath(name), why});
+            return files.back().path;
+        };
+        QDir().mkpath(add("folder.udj", "folder"));
         // A named pipe would block the program forever once opened for reading.
-        EXPECT_EQ(::mkfifo(QFile::encodeName(path("pipe.udj")).constData(), 0600), 0);
-        files.push_back({path("pipe.udj"), "named pipe"});
-        files.push_back({"/dev/zero", "device"});
-        files.push_back({path("missing.udj"), "does not exist"});
-        QFile::link(path("loop.udj"), path("loop.udj"));
-        files.push_back({path("loop.udj"), "cannot be read"});
-        WriteUpdateFile(path("locked.udj"), {{"Owl", "Wisdom"}});
-        QFile::setPermissions(path("locked.udj"), QFileDevice::WriteOwner);
-        files.push_back({path("locked.udj"), "Permission denied"});
-        QFile text(path("text.udj"));
-        EXPECT_TRUE(text.open(QIODevice::WriteOnly));
-        text.write("Keyword\tDescription\nOwl\tWisdom\n");
+        EXPECT_EQ(::mkfifo(QFile::encodeName(add("pipe.udj", "named pipe")).constData(), 0600), 0);
+        add("/dev/zero", "device");
+        add("missing.udj", "does not exist");
+        QFile::link(UpdatePath("loop.udj"), add("loop.udj", "cannot be read"));
+        WriteUpdateFile(UpdatePath("locked.udj"), {{"Owl", "Wisdom"}});
+        QFile::setPermissions(add("locked.udj", "Permission denied"), QFileDevice::WriteOwner);
+        QFile text(add("text.udj", "not an SQLite database"));
+        EXPECT_TRUE(text.open(QIODevice::WriteOnly) && text.write("Keyword\tDescription\n"));
         text.close();
-        files.push_back({path("text.udj"), "not an SQLite database"});
-
-        std::vector<std::pair<QString, QVariant>> many;
-        for (int i = 0; i < 300; ++i)
-            many.push_back({QStringLiteral("Keyword %1").arg(i), QString(200, QChar('m'))});
-        WriteUpdateFile(path("truncated.udj"), many);
-        QFile::resize(path("truncated.udj"), QFileInfo(path("truncated.udj")).size() / 2);
-        files.push_back({path("truncated.udj"), "damaged or incomplete"});
-
-        Exec(path("no table.udj"), "CREATE TABLE tblWords (Keyword, Description)");
-        files.push_back({path("no table.udj"), "no table named tblKeywords"});
-        Exec(path("other columns.udj"), "CREATE TABLE tblKeywords (Word, Meaning)");
-        Exec(path("other columns.udj"), "INSERT INTO tblKeywords VALUES ('Owl', 'x')");
-        files.push_back({path("other columns.udj"), "lacks the columns Keyword and Description"});
+        const QString truncated = add("truncated.udj", "damaged or incomplete");
+        Exec(truncated, "CREATE TABLE tblKeywords (Keyword, Description)");
+        Exec(truncated, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                        "300) INSERT INTO tblKeywords SELECT i, printf('%.200c', 'm') FROM n");
+        QFile::resize(truncated, QFileInfo(truncated).size() / 2);
+        Exec(add("no table.udj", "no table named tblKeywords"), "CREATE TABLE tblWords (Keyword)");
+        const QString columns =
+            add("other columns.udj", "lacks the columns Keyword and Description");
+        Exec(columns, "CREATE TABLE tblKeywords (Word, Meaning)");
+        Exec(columns, "INSERT INTO tblKeywords VALUES ('Owl', 'x')");
         // Read, this view would never end, and its sort would fill the disk.
-        Exec(path("endless.udj"),
+        Exec(add("endless.udj", "is a view"),
              "CREATE VIEW tblKeywords AS WITH RECURSIVE r(Keyword, Description) AS "
              "(SELECT 'a', 'b' UNION ALL SELECT Keyword || 'a', Description FROM r) "
              "SELECT * FROM r");
-        files.push_back({path("endless.udj"), "is a view"});
-
         // The program's own data files, under their names or through links.
-        files.push_back({KeywordsFile(), "own data file"});
-        files.push_back({folder.path() + "/DREAMS.DLL", "own data file"});
-        QFile::link(KeywordsFile(), path("linked.udj"));
-        files.push_back({path("linked.udj"), "own data file"});
+        add(KeywordsFile(), "own data file");
+        add(folder.path() + "/DREAMS.DLL", "own data file");
+        QFile::link(KeywordsFile(), add("linked.udj", "own data file"));
         EXPECT_EQ(::link(QFile::encodeName(DreamsFile()).constData(),
-                         QFile::encodeName(path("hard.udj")).constData()),
+                         QFile::encodeName(add("hard.udj", "own data file")).constData()),
                   0);
-        files.push_back({path("hard.udj"), "own data file"});
         return files;
     }
 
