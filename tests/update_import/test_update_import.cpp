@@ -17,41 +17,29 @@ using namespace testsupport;
 // Keyword and description of each row; a null description stays NULL in the file.
 using UpdateRows = std::vector<std::pair<QString, QVariant>>;
 
-// Made by the program's own tool (case-insensitive column, write-ahead log), or by the stock
-// sqlite3 tool with a plain CREATE TABLE and a rollback journal.
+// Made by the program's own tool (case-insensitive column, write-ahead log), or as any SQLite
+// tool makes it, with a plain CREATE TABLE and a rollback journal.
 enum class Maker { Program, StockTool };
 
-inline void WriteUpdateFile(const QString& path, const UpdateRows& rows,
-                            Maker maker = Maker::StockTool) {
+void WriteUpdateFile(const QString& path, const UpdateRows& rows, Maker maker = Maker::StockTool) {
     QFile::remove(path);
-    if (maker == Maker::Program) {
-        Dictionary entries;
-        for (const auto& [keyword, description] : rows)
-            entries.push_back({keyword, description.toString()});
-        ASSERT_TRUE(modDataFiles::CreateKeywords(path, entries).ok);
-        return;
-    }
-    auto literal = [](QString text) { return "'" + text.replace('\'', "''") + "'"; };
-    QString script = "CREATE TABLE tblKeywords (Keyword TEXT, Description TEXT);\nBEGIN;\n";
+    Dictionary entries;
     for (const auto& [keyword, description] : rows)
-        script += "INSERT INTO tblKeywords VALUES (" + literal(keyword) + ", " +
-                  (description.isValid() ? literal(description.toString()) : "NULL") + ");\n";
-    QProcess tool;
-    tool.start("sqlite3", {"-bail", path});
-    ASSERT_TRUE(tool.waitForStarted(10000)) << "the sqlite3 tool is missing";
-    tool.write((script + "COMMIT;\n").toUtf8());
-    tool.closeWriteChannel();
-    ASSERT_TRUE(tool.waitForFinished(30000));
-    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+        entries.push_back({keyword, description.toString()});
+    if (maker == Maker::Program)
+        return void(modDataFiles::CreateKeywords(path, entries));
+    Exec(path, "CREATE TABLE tblKeywords (Keyword TEXT, Description TEXT)");
+    for (const auto& [keyword, description] : rows)
+        Exec(path, "INSERT INTO tblKeywords VALUES (?, ?)", {keyword, description});
 }
 
-inline QTreeWidget* List(const QWidget* window) {
+QTreeWidget* List(const QWidget* window) {
     return Find<QTreeWidget>(window, "ListView1");
 }
 
 // Each listed item as "keyword|description|marker|+" (checked) or "...|-", with " (off)" when it
 // cannot be checked, joined by "; ".
-inline std::string Listed(const QWidget* window) {
+std::string Listed(const QWidget* window) {
     const QTreeWidget* list = window ? List(window) : nullptr;
     QStringList items;
     for (int i = 0; list != nullptr && i < list->topLevelItemCount(); ++i) {
@@ -64,7 +52,7 @@ inline std::string Listed(const QWidget* window) {
     return items.join("; ").toStdString();
 }
 
-inline void SetChecked(const QWidget* window, const QString& keyword, bool checked = true) {
+void SetChecked(const QWidget* window, const QString& keyword, bool checked = true) {
     const auto found = List(window)->findItems(keyword, Qt::MatchFixedString, 0);
     ASSERT_FALSE(found.isEmpty()) << keyword.toStdString();
     for (QTreeWidgetItem* item : found)
@@ -72,7 +60,7 @@ inline void SetChecked(const QWidget* window, const QString& keyword, bool check
 }
 
 // The dictionary's rows as "Keyword=Description", in the order they were written.
-inline QStringList DictionaryRows(const QString& keywordsFile) {
+QStringList DictionaryRows(const QString& keywordsFile) {
     QStringList rows;
     for (const QVariantList& row : Query(keywordsFile, "SELECT Keyword || '=' || Description "
                                                        "FROM tblKeywords ORDER BY rowid"))
