@@ -1,7 +1,6 @@
 // oneirion-bench [NAME]: runs every benchmark, or those whose names start with NAME.
 
 #include "Bench.h"
-#include "app/modMain.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,6 +11,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace bench {
@@ -25,6 +25,22 @@ std::map<QString, Benchmark>& registry() {
 std::vector<std::unique_ptr<QTemporaryDir>>& folders() {
     static std::vector<std::unique_ptr<QTemporaryDir>> all;
     return all;
+}
+
+// Cleared before the application object goes, which their windows need.
+std::map<QString, std::unique_ptr<Program>>& sharedPrograms() {
+    static std::map<QString, std::unique_ptr<Program>> all;
+    return all;
+}
+
+QList<MessageBox::Message>& shownMessages() {
+    static QList<MessageBox::Message> shown;
+    return shown;
+}
+
+MessageBox::Button answer(const MessageBox::Message& message) {
+    shownMessages().append(message);
+    return message.buttons.testFlag(MessageBox::No) ? MessageBox::No : MessageBox::Ok;
 }
 
 } // namespace
@@ -45,21 +61,27 @@ double BestOfMs(int repeats, const std::function<void()>& work) {
     return best;
 }
 
+double BestOfMsWithEvents(int repeats, const std::function<void()>& work) {
+    return BestOfMs(repeats, [&work] {
+        work();
+        QApplication::processEvents();
+    });
+}
+
+Program& SharedProgram(const QString& key, const std::function<QString()>& makeFolder) {
+    std::unique_ptr<Program>& program = sharedPrograms()[key];
+    if (!program)
+        program = std::make_unique<Program>(makeFolder());
+    return *program;
+}
+
+QList<MessageBox::Message> TakeMessages() {
+    return std::exchange(shownMessages(), {});
+}
+
 QString TempFolder() {
     folders().push_back(std::make_unique<QTemporaryDir>());
     return folders().back()->path();
-}
-
-QString ProgramFolder(const std::vector<modDataFiles::Entry>& dictionary,
-                      const std::function<void(const QString& folder)>& fill) {
-    const QString folder = TempFolder();
-    modDataFiles::CreateDreams(folder + QStringLiteral("/Dreams.dll"));
-    modDataFiles::CreateKeywords(folder + QStringLiteral("/Keywords.dll"), dictionary);
-    if (fill)
-        fill(folder);
-    modMain::testing::SetAppPath(folder);
-    modMain::OpenSharedData();
-    return folder;
 }
 
 } // namespace bench
@@ -76,6 +98,7 @@ int main(int argc, char* argv[]) {
         qputenv(name, QFile::encodeName(path));
     }
     QApplication app(argc, argv);
+    MessageBox::setAnswerer(bench::answer);
     const QString prefix = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     int ran = 0;
     for (const auto& [name, benchmark] : bench::registry()) {
@@ -92,6 +115,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "no benchmark starts with \"%s\"\n", qPrintable(prefix));
         return 1;
     }
+    bench::sharedPrograms().clear();
     bench::folders().clear();
     return 0;
 }

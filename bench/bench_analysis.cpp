@@ -4,27 +4,22 @@
 
 #include "Bench.h"
 #include "DataFiles.h"
-#include "app/MsgBox.h"
-#include "app/frmMain.h"
-#include "app/modMain.h"
-#include "data/modDB.h"
+#include "core/JournalStore.h"
+#include "core/KeywordStore.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGroupBox>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
-#include <chrono>
 #include <cstdio>
 #include <random>
 
@@ -83,11 +78,13 @@ struct Outcome {
     }
 };
 
-Outcome outcomeOf(const frmMain& form) {
+Outcome outcomeOf(const bench::Program& program) {
     Outcome outcome;
-    for (int i = 0; i < form.lvKeywords->topLevelItemCount(); ++i)
-        outcome.items << form.lvKeywords->topLevelItem(i)->text(0);
-    for (QTextBlock b = form.rtbJournalText->document()->begin(); b.isValid(); b = b.next()) {
+    const auto* found = program.find<QTreeWidget>("lvKeywords");
+    for (int i = 0; i < found->topLevelItemCount(); ++i)
+        outcome.items << found->topLevelItem(i)->text(0);
+    const QTextDocument* document = program.find<QTextEdit>("rtbJournalText")->document();
+    for (QTextBlock b = document->begin(); b.isValid(); b = b.next()) {
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             if (it.fragment().charFormat().fontWeight() >= QFont::Bold)
                 outcome.boldPositions << it.fragment().position();
@@ -119,91 +116,66 @@ qint32 findReplaceByPasses(QTextEdit* box, const QString& word) {
     return count;
 }
 
-void analyzeByPasses(frmMain& form) {
-    form.cmdSave_Click();
-    form.lvKeywords->clear();
-    QTextCursor all = form.rtbJournalText->textCursor();
+void analyzeByPasses(const bench::Program& program, KeywordStore& dictionary) {
+    program.click("cmdSave");
+    auto* found = program.find<QTreeWidget>("lvKeywords");
+    auto* editor = program.find<QTextEdit>("rtbJournalText");
+    found->clear();
+    QTextCursor all = editor->textCursor();
     all.select(QTextCursor::Document);
     QTextCharFormat normal;
     normal.setFontWeight(QFont::Normal);
     all.mergeCharFormat(normal);
-    form.rtbJournalText->setTextCursor(all);
-    form.rtbJournalText1->setPlainText(form.rtbJournalText->toPlainText());
-    modDB::rsKeywords->Requery();
-    modDB::rsKeywords->MoveFirst();
-    while (!modDB::rsKeywords->EOF_()) {
-        const QString keyword = modDB::rsKeywords->Field(QStringLiteral("Keyword")).toString();
-        if (findReplaceByPasses(form.rtbJournalText, keyword) > 0) {
-            form.lvKeywords->addTopLevelItem(new QTreeWidgetItem(QStringList{
-                keyword, modDB::rsKeywords->Field(QStringLiteral("Description")).toString()}));
-        }
-        modDB::rsKeywords->MoveNext();
+    editor->setTextCursor(all);
+    program.find<QTextEdit>("rtbJournalText1")->setPlainText(editor->toPlainText());
+    for (const KeywordEntry& entry : dictionary.entries().value_or({})) {
+        if (findReplaceByPasses(editor, entry.keyword) > 0)
+            found->addTopLevelItem(
+                new QTreeWidgetItem(QStringList{entry.keyword, entry.description}));
     }
-    form.BringToFront(form.Frame3);
+    program.bringToFront("Frame3");
 }
 
-// A program folder with the dictionary and one journal entry, the shared data open as start-up
-// opens it, and the main window showing the entry, as after a click on it in the tree.
-class Program {
+// The program started on a folder with the dictionary and one journal entry; the main window
+// shows the entry, as after a click on it in the tree.
+class Analysis {
 public:
-    Program(const std::vector<modDataFiles::Entry>& dictionary, const QString& entryText) {
-        bench::ProgramFolder(dictionary);
+    Analysis(const std::vector<modDataFiles::Entry>& dictionary, const QString& entryText)
+        : program_(bench::ProgramFolder(
+              dictionary,
+              [&](const QString& folder) {
+                  auto journal = JournalStore::open(folder + QStringLiteral("/Dreams.dll"));
+                  const Result<qint64> id = (*journal)->insert(
+                      {0, QStringLiteral("The long dream"), entryText, 2024, 5, 17});
+                  entryKey_ = QStringLiteral("~%1").arg(id.value_or(0));
+              }))
+        , dictionary_(KeywordStore::open(program_.file(QStringLiteral("Keywords.dll")))) {}
 
-        modDB::Recordset& rs = *modDB::rsDreams;
-        rs.AddNew();
-        rs.SetField(QStringLiteral("JournalName"), QStringLiteral("The long dream"));
-        rs.SetField(QStringLiteral("journaltext"), entryText);
-        rs.SetField(QStringLiteral("Year"), 2024);
-        rs.SetField(QStringLiteral("Month"), 5);
-        rs.SetField(QStringLiteral("Day"), 17);
-        rs.Update();
-        entryKey_ = QStringLiteral("~") + rs.Field(QStringLiteral("ID")).toString();
-        rs.Requery();
-
-        form_ = new frmMain;
-        form_->resize(1000, 700);
-        form_->show();
-        // Whatever message the save shows is answered; a box nobody expected is closed.
-        backstop_.callOnTimeout([] {
-            if (QWidget* modal = QApplication::activeModalWidget())
-                modal->close();
-        });
-        backstop_.start(200);
-    }
-
-    ~Program() {
-        delete form_;
-        MsgBox::Reset();
-        modDB::rsDreams.reset();
-        modDB::cnDreams.reset();
-        modDB::rsKeywords.reset();
-        modDB::cnKeywords.reset();
-        modMain::testing::SetAppPath(std::nullopt);
-    }
-
-    frmMain& form() { return *form_; }
+    const bench::Program& program() const { return program_; }
+    KeywordStore& dictionary() { return **dictionary_; }
 
     // Opens the entry afresh, then times `analysis` alone.
-    double timeMs(const std::function<void(frmMain&)>& analysis) {
-        QTreeWidgetItem node;
-        node.setData(0, Qt::UserRole, entryKey_);
-        form_->tvDreams_NodeClick(&node);
+    double timeMs(const std::function<void()>& analysis) {
+        auto* tree = program_.find<QTreeWidget>("tvDreams");
+        QTreeWidgetItem* entry = nullptr;
+        for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+            if ((*it)->data(0, Qt::UserRole).toString() == entryKey_)
+                entry = *it;
+        }
+        // Moving to the root and back to the entry opens it again, unmarked.
+        for (QTreeWidgetItem* node : {tree->topLevelItem(0), entry}) {
+            tree->setCurrentItem(node);
+            QApplication::processEvents();
+        }
         // The entry has been read and laid out, as when the user reads it before asking.
-        form_->rtbJournalText->document()->size();
+        program_.find<QTextEdit>("rtbJournalText")->document()->size();
         QApplication::processEvents();
-        MsgBox::Reset();
-        MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-        const auto start = std::chrono::steady_clock::now();
-        analysis(*form_);
+        bench::TakeMessages();
         // End to end: until the window has handled everything the analysis left for it to do.
-        QApplication::processEvents();
-        const std::chrono::duration<double, std::milli> took =
-            std::chrono::steady_clock::now() - start;
-        MsgBox::Reset();
-        return took.count();
+        return bench::BestOfMsWithEvents(1, analysis);
     }
 
-    double bestOfMs(int repeats, const std::function<void(frmMain&)>& analysis) {
+    double bestOfMs(int repeats, const std::function<void()>& analysis) {
         double best = 1e300;
         for (int i = 0; i < repeats; ++i)
             best = std::min(best, timeMs(analysis));
@@ -211,18 +183,20 @@ public:
     }
 
 private:
-    QString entryKey_;
-    frmMain* form_ = nullptr;
-    QTimer backstop_;
+    QString entryKey_; // before the program, whose folder sets it
+    bench::Program program_;
+    Result<std::unique_ptr<KeywordStore>> dictionary_;
 };
 
 bench::Figure compare(const std::vector<modDataFiles::Entry>& dictionary, const QString& text,
                       int referenceRepeats) {
-    Program program(dictionary, text);
-    const double project = program.bestOfMs(5, [](frmMain& form) { form.cmdAnalyze->click(); });
-    const Outcome projectOutcome = outcomeOf(program.form());
-    const double reference = program.bestOfMs(referenceRepeats, analyzeByPasses);
-    if (!(outcomeOf(program.form()) == projectOutcome))
+    Analysis analysis(dictionary, text);
+    const bench::Program& program = analysis.program();
+    const double project = analysis.bestOfMs(5, [&] { program.click("cmdAnalyze"); });
+    const Outcome projectOutcome = outcomeOf(program);
+    const double reference = analysis.bestOfMs(
+        referenceRepeats, [&] { analyzeByPasses(program, analysis.dictionary()); });
+    if (!(outcomeOf(program) == projectOutcome))
         std::fprintf(stderr, "analysis: the project and the reference disagree\n");
     std::fprintf(stderr, "  %d keywords found, %d marks\n", int(projectOutcome.items.size()),
                  int(projectOutcome.boldPositions.size()));
@@ -247,8 +221,7 @@ ONEIRION_BENCHMARK("analysis.20k") {
     }
     std::vector<modDataFiles::Entry> dictionary;
     for (const QString& keyword : keywords)
-        dictionary.push_back(
-            {keyword, QStringLiteral("A meaning of some sixty characters, as most meanings are.")});
+        dictionary.push_back({keyword, bench::kMeaning});
     QStringList vocabulary;
     for (int i = 0; i < 3000; ++i)
         vocabulary << syllableWord(rng);

@@ -3,20 +3,17 @@
 
 #include "Bench.h"
 #include "DataFiles.h"
-#include "app/frmMain.h"
-#include "app/modMain.h"
-#include "data/CaseFold.h"
-#include "data/modDB.h"
+#include "core/CaseFold.h"
+#include "core/Database.h"
 
 #include <QApplication>
 #include <QCollator>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
+#include <QSignalBlocker>
 
 #include <algorithm>
 #include <memory>
@@ -50,22 +47,16 @@ std::vector<modDataFiles::Entry> makeDictionary() {
     return entries;
 }
 
+// The program on a 50,000-keyword dictionary, the dictionary panel in front and filled.
 struct Panel {
-    Panel() {
-        const QString folder = bench::TempFolder();
-        modDataFiles::CreateKeywords(folder + QStringLiteral("/Keywords.dll"), makeDictionary());
-        modMain::testing::SetAppPath(folder);
-        file = folder + QStringLiteral("/Keywords.dll");
-        form = std::make_unique<frmMain>();
-        form->show();
-        form->BringToFront(form->Frame4);
-        form->cmdRefresh_Click();
+    Panel()
+        : program(bench::ProgramFolder(makeDictionary())) {
+        program.click("cmdDreamDictionary");
+        program.click("cmdRefresh");
         QApplication::processEvents();
     }
-    ~Panel() { modMain::testing::SetAppPath(std::nullopt); }
 
-    QString file;
-    std::unique_ptr<frmMain> form;
+    bench::Program program;
 };
 
 // The straightforward way: collate while sorting, add the entries one at a time.
@@ -78,35 +69,34 @@ void naiveFill(QListWidget* list, QStringList keywords) {
         list->addItem(keyword);
 }
 
-QStringList naiveRead(const std::function<bool(const QString&)>& wanted) {
-    modDB::ConnectionPtr connection;
-    modDB::RecordsetPtr rows;
-    QString path = modMain::AppPath() + QStringLiteral("/keywords.dll");
-    modDB::OpenConnection(connection, path);
-    modDB::OpenRecordset(rows, connection, QStringLiteral("select * from tblKeywords"));
-    QStringList keywords;
-    for (rows->MoveFirst(); !rows->EOF_(); rows->MoveNext()) {
-        const QVariant keyword = rows->Field(QStringLiteral("Keyword"));
-        if (keyword.isValid() && wanted(keyword.toString()))
-            keywords << keyword.toString();
+// The straightforward read: a connection of its own, and every row of the table.
+void naiveReadRows(const bench::Program& program,
+                   const std::function<void(const QString& keyword, const QString& meaning)>& row) {
+    auto db =
+        Database::open(program.file(QStringLiteral("Keywords.dll")), Database::Access::ReadWrite);
+    auto rows = (*db)->query("select * from tblKeywords");
+    while (rows->next()) {
+        if (!rows->isNull(0))
+            row(rows->text(0), rows->text(1));
     }
-    rows->Close();
-    connection->Close();
+}
+
+QStringList naiveRead(const bench::Program& program,
+                      const std::function<bool(const QString&)>& wanted) {
+    QStringList keywords;
+    naiveReadRows(program, [&](const QString& keyword, const QString&) {
+        if (wanted(keyword))
+            keywords << keyword;
+    });
     return keywords;
 }
 
-// Times `work` and the repaint it causes, best of `repeats`.
-double timeWithRepaint(int repeats, const std::function<void()>& work) {
-    return bench::BestOfMs(repeats, [&] {
-        work();
-        QApplication::processEvents();
-    });
-}
-
 // The reference for a refresh: read every keyword and fill the list the straightforward way.
-double naiveRefreshMs(QListWidget* list) {
-    return timeWithRepaint(
-        1, [&] { naiveFill(list, naiveRead([](const QString&) { return true; })); });
+double naiveRefreshMs(const bench::Program& program) {
+    return bench::BestOfMsWithEvents(1, [&] {
+        naiveFill(program.find<QListWidget>("lstKeywords"),
+                  naiveRead(program, [](const QString&) { return true; }));
+    });
 }
 
 } // namespace
@@ -115,7 +105,8 @@ double naiveRefreshMs(QListWidget* list) {
 // most of the dictionary).
 ONEIRION_BENCHMARK("dictionary.search.50k") {
     Panel panel;
-    frmMain& w = *panel.form;
+    const bench::Program& program = panel.program;
+    auto* search = program.find<QLineEdit>("txtSearch");
     const QStringList typed = {QStringLiteral("e"), QStringLiteral("el"), QStringLiteral("ela"),
                                QStringLiteral("E"), QString()};
     double project = 0;
@@ -123,22 +114,23 @@ ONEIRION_BENCHMARK("dictionary.search.50k") {
         double best = 1e300;
         for (int i = 0; i < 3; ++i) {
             // Start each keystroke from another text, quietly, so the box really changes.
-            w.txtSearch->blockSignals(true);
-            w.txtSearch->setText(QStringLiteral("#"));
-            w.txtSearch->blockSignals(false);
-            best = std::min(best, timeWithRepaint(1, [&] { w.txtSearch->setText(text); }));
+            search->blockSignals(true);
+            search->setText(QStringLiteral("#"));
+            search->blockSignals(false);
+            best = std::min(best, bench::BestOfMsWithEvents(1, [&] { search->setText(text); }));
         }
         project = std::max(project, best);
     }
 
-    const QSignalBlocker quiet(w.txtSearch);
+    const QSignalBlocker quiet(search);
     double reference = 0;
     for (const QString& text : typed) {
         reference =
-            std::max(reference, timeWithRepaint(1, [&] {
-                         const QString needle = modDB::FoldCase(text.trimmed());
-                         naiveFill(w.lstKeywords, naiveRead([&](const QString& k) {
-                                       return !k.isEmpty() && modDB::FoldCase(k).contains(needle);
+            std::max(reference, bench::BestOfMsWithEvents(1, [&] {
+                         const QString needle = CaseFold::fold(text.trimmed());
+                         naiveFill(program.find<QListWidget>("lstKeywords"),
+                                   naiveRead(program, [&](const QString& k) {
+                                       return !k.isEmpty() && CaseFold::fold(k).contains(needle);
                                    }));
                      }));
     }
@@ -148,11 +140,12 @@ ONEIRION_BENCHMARK("dictionary.search.50k") {
 // A refresh as it follows an edit: one keyword new since the last fill.
 ONEIRION_BENCHMARK("dictionary.refresh.50k") {
     Panel panel;
-    frmMain& w = *panel.form;
+    const bench::Program& program = panel.program;
     int added = 0;
     auto addKeyword = [&] {
         sqlite3* db = nullptr;
-        sqlite3_open(QFile::encodeName(panel.file).constData(), &db);
+        sqlite3_open(QFile::encodeName(program.file(QStringLiteral("Keywords.dll"))).constData(),
+                     &db);
         const QByteArray sql =
             QStringLiteral("INSERT INTO tblKeywords VALUES ('Neu%1', 'x')").arg(++added).toUtf8();
         sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
@@ -161,50 +154,42 @@ ONEIRION_BENCHMARK("dictionary.refresh.50k") {
     double project = 1e300;
     for (int i = 0; i < 3; ++i) {
         addKeyword();
-        project = std::min(project, timeWithRepaint(1, [&] { w.cmdRefresh_Click(); }));
+        project =
+            std::min(project, bench::BestOfMsWithEvents(1, [&] { program.click("cmdRefresh"); }));
     }
-    const double reference = naiveRefreshMs(w.lstKeywords);
-    return {project, reference};
+    return {project, naiveRefreshMs(program)};
 }
 
 // A refresh with the dictionary unchanged since the last fill.
 ONEIRION_BENCHMARK("dictionary.refresh.same.50k") {
     Panel panel;
-    frmMain& w = *panel.form;
-    const double project = timeWithRepaint(3, [&] { w.cmdRefresh_Click(); });
-    const double reference = naiveRefreshMs(w.lstKeywords);
-    return {project, reference};
+    const bench::Program& program = panel.program;
+    const double project = bench::BestOfMsWithEvents(3, [&] { program.click("cmdRefresh"); });
+    return {project, naiveRefreshMs(program)};
 }
 
 // A pick from the list: find the keyword's last row and show it.
 ONEIRION_BENCHMARK("dictionary.click.50k") {
     Panel panel;
-    frmMain& w = *panel.form;
-    QListWidget* list = w.lstKeywords;
+    const bench::Program& program = panel.program;
+    auto* list = program.find<QListWidget>("lstKeywords");
     int row = 0;
-    const double project = timeWithRepaint(5, [&] {
+    const double project = bench::BestOfMsWithEvents(5, [&] {
         list->setCurrentRow(row);
         row += kKeywords / 7;
     });
 
     // The naive walk folds every keyword and fills the boxes at every match.
-    const QString picked = list->item(kKeywords / 2)->text();
-    const double reference = timeWithRepaint(1, [&] {
-        modDB::ConnectionPtr connection;
-        modDB::RecordsetPtr rows;
-        QString path = modMain::AppPath() + QStringLiteral("/keywords.dll");
-        modDB::OpenConnection(connection, path);
-        modDB::OpenRecordset(rows, connection, QStringLiteral("select * from tblKeywords"));
-        const QString wanted = modDB::FoldCase(picked);
-        for (rows->MoveFirst(); !rows->EOF_(); rows->MoveNext()) {
-            if (modDB::FoldCase(rows->Field(QStringLiteral("Keyword")).toString()) == wanted) {
-                w.txtKeyword->setText(rows->Field(QStringLiteral("Keyword")).toString());
-                w.txtKeywordDesc->setPlainText(
-                    rows->Field(QStringLiteral("Description")).toString());
+    const QString wanted = CaseFold::fold(list->item(kKeywords / 2)->text());
+    auto* keyword = program.find<QLineEdit>("txtKeyword");
+    auto* meaning = program.find<QPlainTextEdit>("txtKeywordDesc");
+    const double reference = bench::BestOfMsWithEvents(1, [&] {
+        naiveReadRows(program, [&](const QString& k, const QString& description) {
+            if (CaseFold::fold(k) == wanted) {
+                keyword->setText(k);
+                meaning->setPlainText(description);
             }
-        }
-        rows->Close();
-        connection->Close();
+        });
     });
     return {project, reference};
 }

@@ -2,12 +2,11 @@
 // and saving a new one, each beside the straightforward way of doing the same.
 
 #include "Bench.h"
-#include "DataFiles.h"
-#include "app/MsgBox.h"
-#include "app/frmMain.h"
-#include "app/modMain.h"
-#include "data/CaseFold.h"
-#include "data/modDB.h"
+#include "core/CaseFold.h"
+#include "core/Database.h"
+#include "journal/JournalEditor.h"
+#include "journal/JournalTree.h"
+#include "journal/TreeIcons.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -25,61 +24,46 @@
 namespace {
 
 const int kEntries = 10000;
-const int kFirstYear = 1990;
-const int kYears = 30;
 
-QString dreamText(int i) {
-    return QStringLiteral("Dream %1. I walked through a house I had never seen, and every door "
-                          "opened onto water; a cat followed me from room to room, and the "
-                          "stairs kept turning until I woke.")
-        .arg(i);
+// The program on a journal of ten thousand entries over thirty years, its main window shown.
+// Started once for all journal benchmarks.
+bench::Program& journalProgram() {
+    return bench::SharedProgram(QStringLiteral("journal"), [] {
+        return bench::ProgramFolder(
+            {{QStringLiteral("cat"), QStringLiteral("Intuition.")}}, [](const QString& folder) {
+                bench::FillJournal(folder + QStringLiteral("/Dreams.dll"), kEntries);
+            });
+    });
 }
 
-void fillJournal(const QString& file) {
-    sqlite3* db = nullptr;
-    sqlite3_open(QFile::encodeName(file).constData(), &db);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO tblDreams (Year, Month, Day, JournalName, journaltext) "
-                       "VALUES (?, ?, ?, ?, ?)",
-                       -1, &insert, nullptr);
-    QRandomGenerator random(2008);
-    for (int i = 0; i < kEntries; ++i) {
-        const QByteArray name = QStringLiteral("Dream %1").arg(random.bounded(1000000)).toUtf8();
-        const QByteArray text = dreamText(i).toUtf8();
-        sqlite3_bind_int(insert, 1, kFirstYear + random.bounded(kYears));
-        sqlite3_bind_int(insert, 2, 1 + random.bounded(12));
-        sqlite3_bind_int(insert, 3, 1 + random.bounded(28));
-        sqlite3_bind_text(insert, 4, name.constData(), int(name.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 5, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
+// The journal as the straightforward way works on it: a connection of its own, and every row
+// read into memory at once.
+struct NaiveJournal {
+    explicit NaiveJournal(const bench::Program& program)
+        : opened(Database::open(program.file(QStringLiteral("Dreams.dll")),
+                                Database::Access::ReadWrite)) {
+        requery();
     }
-    sqlite3_finalize(insert);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-}
+    Database& db() { return **opened; }
 
-// A program folder with a full journal, the shared data open as start-up opens it, and the main
-// window loaded and shown. Built once for all journal benchmarks.
-frmMain* mainWindow() {
-    static frmMain* window = [] {
-        bench::ProgramFolder(
-            {{QStringLiteral("cat"), QStringLiteral("Intuition.")}},
-            [](const QString& folder) { fillJournal(folder + QStringLiteral("/Dreams.dll")); });
-        // Never closed: closing would open the farewell web page.
-        auto* w = new frmMain;
-        w->Show();
-        return w;
-    }();
-    return window;
-}
+    void requery() {
+        rows.clear();
+        auto all = db().query("SELECT ID, Year, Month, Day, JournalName, journaltext FROM "
+                              "tblDreams ORDER BY Year,Month,Day");
+        while (all->next())
+            rows.push_back({all->integer(0), all->text(4), all->text(5), all->value(1),
+                            all->value(2), all->value(3)});
+    }
+
+    Result<std::unique_ptr<Database>> opened;
+    std::vector<JournalEntry> rows;
+};
 
 // The straightforward tree: every node added to the shown tree as it is read, its parent found
 // by walking the list of nodes added so far.
-void naiveLoadDreamTree(frmMain* w, bool arrangeByDate) {
-    QTreeWidget* tree = w->tvDreams;
+void naiveLoadDreamTree(const bench::Program& program, bool arrangeByDate) {
+    static const QList<QIcon> icons = journalTreeIcons();
+    auto* tree = program.find<QTreeWidget>("tvDreams");
     tree->clear();
     QList<QPair<QString, QTreeWidgetItem*>> nodes;
     auto find = [&](const QString& key) -> QTreeWidgetItem* {
@@ -91,7 +75,7 @@ void naiveLoadDreamTree(frmMain* w, bool arrangeByDate) {
     auto add = [&](QTreeWidgetItem* parent, const QString& key, const QString& text, int image) {
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
         item->setText(0, text);
-        item->setIcon(0, w->ImageList1.value(image - 1));
+        item->setIcon(0, icons.value(image - 1));
         item->setData(0, Qt::UserRole, key);
         nodes.append({key, item});
         return item;
@@ -100,163 +84,155 @@ void naiveLoadDreamTree(frmMain* w, bool arrangeByDate) {
         add(nullptr, QStringLiteral("MyDreams"), QStringLiteral("My Dreams"), 1);
     root->setExpanded(true);
 
-    QString path = modMain::AppPath() + QStringLiteral("/Dreams.dll");
-    modDB::ConnectionPtr cn;
-    modDB::OpenConnection(cn, path);
-    modDB::RecordsetPtr rs;
-    modDB::OpenRecordset(rs, cn,
-                         QStringLiteral("SELECT DISTINCT Year from tblDreams ORDER BY Year"));
-    for (; !rs->EOF_(); rs->MoveNext()) {
-        const QString year = rs->Field(QStringLiteral("Year")).toString();
+    auto opened =
+        Database::open(program.file(QStringLiteral("Dreams.dll")), Database::Access::ReadWrite);
+    Database& db = **opened;
+    for (auto rs = db.query("SELECT DISTINCT Year from tblDreams ORDER BY Year"); rs->next();) {
+        const QString year = rs->value(0).toString();
         add(root, QLatin1Char('_') + year, year, 2);
     }
-    modDB::OpenRecordset(
-        rs, cn, QStringLiteral("SELECT DISTINCT Year, Month from tblDreams ORDER BY Year, Month"));
     const QLocale locale;
-    for (; !rs->EOF_(); rs->MoveNext()) {
-        const QString year = rs->Field(QStringLiteral("Year")).toString();
-        const int month = rs->Field(QStringLiteral("Month")).toInt();
+    for (auto rs = db.query("SELECT DISTINCT Year, Month from tblDreams ORDER BY Year, Month");
+         rs->next();) {
+        const QString year = rs->value(0).toString();
+        const int month = rs->value(1).toInt();
         add(find(QLatin1Char('_') + year), QStringLiteral("_%1_%2").arg(year).arg(month),
             locale.standaloneMonthName(month, QLocale::LongFormat), 3);
     }
-    modDB::OpenRecordset(
-        rs, cn,
-        arrangeByDate ? QStringLiteral("SELECT ID,Year,Month,Day,JournalName from tblDreams "
-                                       "ORDER BY Year, Month, Day")
-                      : QStringLiteral("SELECT ID,Year,Month,Day,JournalName  from tblDreams "
-                                       "ORDER BY Year, Month, JournalName"));
-    for (; !rs->EOF_(); rs->MoveNext()) {
-        const QString year = rs->Field(QStringLiteral("Year")).toString();
-        const QString month = rs->Field(QStringLiteral("Month")).toString();
-        const QString day = rs->Field(QStringLiteral("Day")).toString();
+    for (auto rs = arrangeByDate ? db.query("SELECT ID,Year,Month,Day,JournalName from tblDreams "
+                                            "ORDER BY Year, Month, Day")
+                                 : db.query("SELECT ID,Year,Month,Day,JournalName  from tblDreams "
+                                            "ORDER BY Year, Month, JournalName");
+         rs->next();) {
+        const QString year = rs->value(1).toString();
+        const QString month = rs->value(2).toString();
+        const QString day = rs->value(3).toString();
         add(find(QStringLiteral("_%1_%2").arg(year, month)),
-            QLatin1Char('~') + rs->Field(QStringLiteral("ID")).toString(),
-            rs->Field(QStringLiteral("JournalName")).toString() +
-                QStringLiteral(" (%1-%2-%3)").arg(month, day, year),
-            4);
+            QLatin1Char('~') + rs->value(0).toString(),
+            rs->value(4).toString() + QStringLiteral(" (%1-%2-%3)").arg(month, day, year), 4);
     }
-    rs->Close();
-    cn->Close();
 }
 
 // The straightforward editor fill: walk the journal until the row with the ID comes.
-void naiveShowJournal(frmMain* w, const QString& key) {
-    modDB::Recordset& rs = *modDB::rsDreams;
-    const qlonglong id = key.mid(1).toLongLong();
-    for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext()) {
-        if (rs.Field(QStringLiteral("ID")).toLongLong() != id)
+void naiveShowJournal(const bench::Program& program, const NaiveJournal& journal, qint64 id) {
+    for (const JournalEntry& row : journal.rows) {
+        if (row.id != id)
             continue;
-        w->txtJournalName->setText(rs.Field(QStringLiteral("JournalName")).toString());
-        const QString text = rs.Field(QStringLiteral("journaltext")).toString();
-        w->rtbJournalText->setPlainText(text);
-        w->rtbJournalText1->setPlainText(text);
-        w->cboMonth->setCurrentIndex(rs.Field(QStringLiteral("Month")).toInt() - 1);
-        w->cboDate->setCurrentIndex(rs.Field(QStringLiteral("Day")).toInt() - 1);
-        w->cboYear->setCurrentIndex(rs.Field(QStringLiteral("Year")).toInt() - 1900);
+        program.find<QLineEdit>("txtJournalName")->setText(row.name);
+        program.find<QTextEdit>("rtbJournalText")->setPlainText(row.text);
+        program.find<QTextEdit>("rtbJournalText1")->setPlainText(row.text);
+        program.find<QComboBox>("cboMonth")->setCurrentIndex(row.month.toInt() - 1);
+        program.find<QComboBox>("cboDate")->setCurrentIndex(row.day.toInt() - 1);
+        program.find<QComboBox>("cboYear")->setCurrentIndex(row.year.toInt() - 1900);
         return;
     }
 }
 
 // The straightforward save: a walk over every row for the name, the insert, a fresh read of the
 // journal, the straightforward tree and a search of it for the new node.
-void naiveSave(frmMain* w) {
-    modDB::Recordset& rs = *modDB::rsDreams;
-    const QString name = w->txtJournalName->text().trimmed();
-    const long count = rs.RecordCount();
-    rs.MoveFirst();
-    for (long i = 0; i < count; ++i) {
-        if (modDB::EqualNoCase(rs.Field(QStringLiteral("JournalName")).toString(), name))
+void naiveSave(const bench::Program& program, NaiveJournal& journal) {
+    const QString typed = program.find<QLineEdit>("txtJournalName")->text();
+    const QString name = typed.trimmed();
+    for (const JournalEntry& row : journal.rows) {
+        if (CaseFold::equal(row.name, name))
             return;
-        rs.MoveNext();
     }
-    rs.AddNew();
-    rs.SetField(QStringLiteral("JournalName"), w->txtJournalName->text());
-    rs.SetField(QStringLiteral("journaltext"), w->rtbJournalText->toPlainText());
-    rs.SetField(QStringLiteral("Year"), w->cboYear->currentText().toShort());
-    rs.SetField(QStringLiteral("Month"), short(w->cboMonth->currentIndex() + 1));
-    rs.SetField(QStringLiteral("Day"), w->cboDate->currentText().toShort());
-    rs.Update();
-    const QString key = QLatin1Char('~') + rs.Field(QStringLiteral("ID")).toString();
-    rs.Requery();
-    naiveLoadDreamTree(w, w->ArrangeByDate);
-    for (QTreeWidgetItemIterator it(w->tvDreams); *it; ++it) {
+    const Status inserted = journal.db().execute(
+        "INSERT INTO tblDreams (JournalName, journaltext, Year, Month, Day) VALUES (?, ?, ?, ?, ?)",
+        {typed, program.find<QTextEdit>("rtbJournalText")->toPlainText(),
+         program.find<QComboBox>("cboYear")->currentText().toShort(),
+         short(program.find<QComboBox>("cboMonth")->currentIndex() + 1),
+         program.find<QComboBox>("cboDate")->currentText().toShort()});
+    if (!inserted)
+        std::fprintf(stderr, "journal.save.10k: %s\n", qPrintable(inserted.errorMessage()));
+    const QString key = QStringLiteral("~%1").arg(journal.db().lastInsertRowId());
+    journal.requery();
+    naiveLoadDreamTree(program, true);
+    auto* tree = program.find<QTreeWidget>("tvDreams");
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
         if ((*it)->data(0, Qt::UserRole).toString() == key) {
-            w->tvDreams->setCurrentItem(*it);
+            tree->setCurrentItem(*it);
             break;
         }
     }
 }
 
-QStringList sampleKeys(int count) {
-    QStringList keys;
+std::vector<qint64> sampleIds(int count) {
+    std::vector<qint64> ids;
     QRandomGenerator random(17);
     for (int i = 0; i < count; ++i)
-        keys << QStringLiteral("~%1").arg(1 + random.bounded(kEntries));
-    return keys;
+        ids.push_back(1 + random.bounded(kEntries));
+    return ids;
 }
 
 } // namespace
 
 ONEIRION_BENCHMARK("journal.tree.10k") {
-    frmMain* w = mainWindow();
-    const double project = bench::BestOfMs(5, [w] { w->LoadDreamTree(true); });
-    const double reference = bench::BestOfMs(3, [w] { naiveLoadDreamTree(w, true); });
-    w->LoadDreamTree(w->ArrangeByDate);
+    const bench::Program& program = journalProgram();
+    auto* tree = program.find<JournalTree>("journalTree");
+    const double project = bench::BestOfMs(5, [tree] { tree->reload(); });
+    const double reference = bench::BestOfMs(3, [&] { naiveLoadDreamTree(program, true); });
+    // The real tree again, its nodes its own.
+    tree->reload();
     return {project, reference};
 }
 
 // Milliseconds per entry shown, over a thousand entries.
 ONEIRION_BENCHMARK("journal.show.10k") {
-    frmMain* w = mainWindow();
-    const QStringList keys = sampleKeys(1000);
-    w->ShowJournal(keys.first());
+    const bench::Program& program = journalProgram();
+    auto* editor = program.find<JournalEditor>("Frame2");
+    const std::vector<qint64> ids = sampleIds(1000);
+    editor->showEntry(ids.front());
     const double project = bench::BestOfMs(3, [&] {
-        for (const QString& key : keys)
-            w->ShowJournal(key);
+        for (const qint64 id : ids)
+            editor->showEntry(id);
     });
+    const NaiveJournal journal(program);
     const double reference = bench::BestOfMs(3, [&] {
-        for (const QString& key : keys)
-            naiveShowJournal(w, key);
+        for (const qint64 id : ids)
+            naiveShowJournal(program, journal, id);
     });
-    return {project / keys.size(), reference / keys.size()};
+    return {project / double(ids.size()), reference / double(ids.size())};
 }
 
 // One new entry saved, tree rebuild and re-selection included; the fastest of several saves.
 ONEIRION_BENCHMARK("journal.save.10k") {
-    frmMain* w = mainWindow();
+    const bench::Program& program = journalProgram();
+    NaiveJournal journal(program);
     int serial = 0;
     auto typeNewEntry = [&] {
-        // The reference's save leaves the editor with changes the window never stored: drop them
-        // without the question that would otherwise wait for an answer.
-        w->cmdCancel_Click();
-        w->cmdStartNewJournal_Click();
-        w->txtJournalName->setText(QStringLiteral("Benchmark entry %1").arg(++serial));
-        w->rtbJournalText->setPlainText(dreamText(serial));
-        w->cboYear->setCurrentIndex(2005 - 1900);
+        // The reference's save leaves the editor with changes the window never stored: they go
+        // without a word.
+        program.click("cmdCancel");
+        program.click("cmdNewJournal");
+        program.find<QLineEdit>("txtJournalName")
+            ->setText(QStringLiteral("Benchmark entry %1").arg(++serial));
+        program.find<QTextEdit>("rtbJournalText")->setPlainText(bench::DreamText(serial));
+        program.find<QComboBox>("cboYear")->setCurrentIndex(2005 - 1900);
     };
     double project = 1e300, reference = 1e300;
     for (int round = 0; round < 5; ++round) {
         typeNewEntry();
-        MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-        project = std::min(project, bench::BestOfMs(1, [w] { w->cmdSave_Click(); }));
+        project = std::min(project, bench::BestOfMs(1, [&] { program.click("cmdSave"); }));
         typeNewEntry();
-        reference = std::min(reference, bench::BestOfMs(1, [w] { naiveSave(w); }));
+        reference = std::min(reference, bench::BestOfMs(1, [&] { naiveSave(program, journal); }));
     }
-    MsgBox::Reset();
+    // The real tree again, its nodes its own.
+    program.find<JournalTree>("journalTree")->reload();
+    bench::TakeMessages();
     return {project, reference};
 }
 
 // The start-up check of a journal of ten thousand entries, beside the thorough way of telling a
 // usable journal: a full integrity check and a read of every row.
 ONEIRION_BENCHMARK("journal.check.10k") {
-    mainWindow();
-    const QString file = modMain::AppPath() + QStringLiteral("/Dreams.dll");
+    const QString file = journalProgram().file(QStringLiteral("Dreams.dll"));
     const QStringList columns{QStringLiteral("ID"),          QStringLiteral("Year"),
                               QStringLiteral("Month"),       QStringLiteral("Day"),
                               QStringLiteral("JournalName"), QStringLiteral("journaltext")};
     bool usable = true;
     const double project = bench::BestOfMs(5, [&] {
-        usable = modDB::CheckDataFile(file, QStringLiteral("tblDreams"), columns).ok() && usable;
+        usable = Database::check(file, QStringLiteral("tblDreams"), columns).isOk() && usable;
     });
     int rows = 0;
     const double reference = bench::BestOfMs(3, [&] {

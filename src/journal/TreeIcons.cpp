@@ -151,6 +151,6 @@ void drawEntry(QPainter& p) {
 
 } // namespace
 
-QList<QIcon> DreamTreeImages() {
+QList<QIcon> journalTreeIcons() {
     return {drawnIcon(drawRoot), drawnIcon(drawYear), drawnIcon(drawMonth), drawnIcon(drawEntry)};
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-// The four images of the journal tree: the root, a year, a month and an entry.
+// The images of the journal tree, drawn so that they read on light and dark themes alike.
 
 #include <QIcon>
 #include <QList>
 
-QList<QIcon> DreamTreeImages();
+// The images of the tree's four levels, in this order: the root, a year, a month, an entry.
+QList<QIcon> journalTreeIcons();

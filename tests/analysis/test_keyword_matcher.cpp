@@ -1,7 +1,7 @@
 // The one-pass keyword matcher against the rich-text control's own whole-word find, searched
 // keyword by keyword from the end of each previous match, on generated texts and dictionaries.
 
-#include "analysis/KeywordMatcher.h"
+#include "core/KeywordMatcher.h"
 
 #include <QTextCursor>
 #include <QTextDocument>
@@ -112,7 +112,7 @@ void expectSameAsReference(const QString& text, const QStringList& keywords, uns
     QTextDocument document;
     document.setPlainText(text);
     const QString searched = document.toRawText();
-    const std::vector<Positions> found = analysis::KeywordMatcher(keywords).FindAll(searched);
+    const std::vector<Positions> found = KeywordMatcher(keywords).findAll(searched);
     ASSERT_EQ(found.size(), std::size_t(keywords.size()));
     for (qsizetype k = 0; k < keywords.size(); ++k) {
         const Positions expected = referenceFind(document, keywords[k]);
@@ -122,7 +122,7 @@ void expectSameAsReference(const QString& text, const QStringList& keywords, uns
             << readable(searched) << "\"";
         // The one-keyword entry point agrees with the whole-dictionary pass.
         if (k % 7 == 0) {
-            ASSERT_EQ(analysis::FindWholeWord(searched, keywords[k]), expected) << "seed " << seed;
+            ASSERT_EQ(findWholeWord(searched, keywords[k]), expected) << "seed " << seed;
         }
     }
 }
@@ -161,9 +161,9 @@ TEST(KeywordMatcher, AgreesWithTheControlsFindOnGeneratedTextsAndDictionaries) {
 // a character in two.
 TEST(KeywordMatcher, NeverSplitsACharacter) {
     const QString emoji = QStringLiteral("😀 😀");
-    EXPECT_TRUE(analysis::FindWholeWord(emoji, emoji.mid(1, 1)).empty());
-    EXPECT_TRUE(analysis::FindWholeWord(emoji, emoji.left(1)).empty());
-    EXPECT_EQ(analysis::FindWholeWord(emoji, emoji.left(2)), Positions({0, 3}));
+    EXPECT_TRUE(findWholeWord(emoji, emoji.mid(1, 1)).empty());
+    EXPECT_TRUE(findWholeWord(emoji, emoji.left(1)).empty());
+    EXPECT_EQ(findWholeWord(emoji, emoji.left(2)), Positions({0, 3}));
 }
 
 } // namespace

@@ -1,23 +1,30 @@
-// The one place where tests reach into the program: its start-up, the shared data it holds
-// open, its clock, its simulated faults, and its message and file-dialog layer.
-
 #include "TestSupport.h"
 
-#include "app/CommonDialog.h"
-#include "app/MsgBox.h"
-#include "app/modMain.h"
-#include "data/modDB.h"
-#include "shell/modRegistry.h"
+#include "CoreTestSupport.h"
+#include "FaultVfs.h"
+#include "app/Application.h"
+#include "app/WebPages.h"
+#include "core/InstanceLock.h"
+#include "gui/FileDialog.h"
+#include "gui/MessageBox.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
 
+#include <cstdlib>
 #include <deque>
-#include <linux/capability.h>
+#include <memory>
 #include <sqlite3.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace testsupport {
@@ -29,11 +36,11 @@ class UrlRecorder : public QObject {
 public:
     UrlRecorder() {
         for (const char* scheme : {"http", "https"})
-            QDesktopServices::setUrlHandler(scheme, this, "open");
+            QDesktopServices::setUrlHandler(QLatin1String(scheme), this, "open");
     }
     ~UrlRecorder() override {
         for (const char* scheme : {"http", "https"})
-            QDesktopServices::unsetUrlHandler(scheme);
+            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
     }
     QList<QUrl> urls;
 public Q_SLOTS:
@@ -48,45 +55,147 @@ struct ModalWatch {
     QPointer<QWidget> seen;
     QElapsedTimer since;
     int strays = 0;
-} g_modals;
+    bool pageRangeOffered = true;
+};
+
+ModalWatch& modalWatch() {
+    static ModalWatch watch;
+    return watch;
+}
 
 void lookAtModals() {
+    ModalWatch& watch = modalWatch();
     QWidget* modal = QApplication::activeModalWidget();
+    if (auto* print = qobject_cast<QPrintDialog*>(modal))
+        watch.pageRangeOffered = print->testOption(QAbstractPrintDialog::PrintPageRange);
     if (modal == nullptr) {
-        g_modals.seen = nullptr;
-    } else if (!g_modals.acts.empty()) {
-        const auto act = std::move(g_modals.acts.front());
-        g_modals.acts.pop_front();
+        watch.seen = nullptr;
+    } else if (!watch.acts.empty()) {
+        const auto act = std::move(watch.acts.front());
+        watch.acts.pop_front();
         act(modal);
-    } else if (modal != g_modals.seen) {
-        g_modals.seen = modal;
-        g_modals.since.start();
-    } else if (g_modals.since.elapsed() > 1000) {
+    } else if (modal != watch.seen) {
+        watch.seen = modal;
+        watch.since.start();
+    } else if (watch.since.elapsed() > 1000) {
         // Nobody answers it: close it so the run goes on, and let the fixture report it.
-        ++g_modals.strays;
-        g_modals.seen = nullptr;
+        ++watch.strays;
+        watch.seen = nullptr;
         modal->close();
     }
 }
 
+// The program as the tests run it: every start in this process, and what they start with.
+struct Program {
+    std::vector<std::unique_ptr<Application>> starts;
+    std::optional<QString> folder;
+    std::optional<QString> executable;
+    std::optional<QDate> today;
+};
+
+Program& program() {
+    static Program state;
+    return state;
+}
+
+QString executable() {
+    return program().executable.value_or(QCoreApplication::applicationFilePath());
+}
+
+// Message boxes the tests answer: the queued answers, and a record of what was asked.
+struct Messages {
+    std::deque<MessageBox::Button> answers;
+    QList<MessageBox::Message> shown;
+};
+
+Messages& messages() {
+    static Messages state;
+    return state;
+}
+
+MessageBox::Button answerMessage(const MessageBox::Message& message) {
+    Messages& state = messages();
+    state.shown << message;
+    if (!state.answers.empty()) {
+        const MessageBox::Button answer = state.answers.front();
+        state.answers.pop_front();
+        return answer;
+    }
+    // Nobody queued an answer: a real box shows, as it would for the user.
+    MessageBox::setAnswerer({});
+    const MessageBox::Button answer = MessageBox::show(nullptr, message);
+    MessageBox::setAnswerer(answerMessage);
+    return answer;
+}
+
+// File and print dialogs the tests answer.
+struct Dialogs {
+    std::deque<QString> fileNames;
+    std::deque<std::function<bool(QPrinter&)>> prints;
+    QString offeredFileTypes;
+};
+
+Dialogs& dialogs() {
+    static Dialogs state;
+    return state;
+}
+
+void installDialogAnswerer();
+
+QString answerFileDialog(const QString& title, const QStringList& nameFilters) {
+    Dialogs& state = dialogs();
+    state.offeredFileTypes = nameFilters.join(QLatin1String(";;"));
+    if (!state.fileNames.empty()) {
+        const QString name = state.fileNames.front();
+        state.fileNames.pop_front();
+        return name;
+    }
+    FileDialog::setAnswerer({});
+    const QString name = FileDialog::openFileName(nullptr, title, nameFilters);
+    installDialogAnswerer();
+    return name;
+}
+
+bool answerPrintDialog(QPrinter& printer) {
+    Dialogs& state = dialogs();
+    if (!state.prints.empty()) {
+        const auto answer = std::move(state.prints.front());
+        state.prints.pop_front();
+        return answer(printer);
+    }
+    FileDialog::setAnswerer({});
+    const bool printed = FileDialog::print(nullptr, printer);
+    installDialogAnswerer();
+    return printed;
+}
+
+void installDialogAnswerer() {
+    FileDialog::setAnswerer({answerFileDialog, answerPrintDialog});
+}
+
+// Tests answer every box and dialog through these; a program started without RunTests (a child
+// process of a test) gets them at its start.
+void installAnswerers() {
+    MessageBox::setAnswerer(answerMessage);
+    installDialogAnswerer();
+}
+
 QWidget* openWindow(const char* name) {
     for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->objectName() == name && window->isVisible())
+        if (window->objectName() == QLatin1String(name) && window->isVisible())
             return window;
     return nullptr;
 }
 
-// Sets the capabilities that let a process pass over permission bits on or off; true when that
-// changed anything.
-bool setPermissionOverrides(bool on) {
-    constexpr quint32 overrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[2] = {};
-    if (::syscall(SYS_capget, &header, data) != 0)
-        return false;
-    const quint32 before = data[0].effective;
-    data[0].effective = on ? (before | (overrides & data[0].permitted)) : (before & ~overrides);
-    return data[0].effective != before && ::syscall(SYS_capset, &header, data) == 0;
+// Files a test made read-only, with the permissions they had, and the user's rights it took.
+struct ReadOnlyFiles {
+    std::vector<std::pair<QString, QFile::Permissions>> files;
+    std::unique_ptr<PermissionsApply> asUser;
+};
+
+ReadOnlyFiles& readOnlyFiles() {
+    static ReadOnlyFiles state;
+    return state;
 }
 
 } // namespace
@@ -100,71 +209,35 @@ Dictionary SampleDictionary() {
 }
 
 void CreateDataFiles(const QString& folder, const Dictionary& dictionary) {
-    ASSERT_TRUE(modDataFiles::CreateDreams(folder + "/Dreams.dll").ok);
-    ASSERT_TRUE(modDataFiles::CreateKeywords(folder + "/Keywords.dll", dictionary).ok);
+    const auto dreams = modDataFiles::CreateDreams(folder + QStringLiteral("/Dreams.dll"));
+    ASSERT_TRUE(dreams.ok) << dreams.message.toStdString();
+    const auto keywords =
+        modDataFiles::CreateKeywords(folder + QStringLiteral("/Keywords.dll"), dictionary);
+    ASSERT_TRUE(keywords.ok) << keywords.message.toStdString();
 }
 
 QList<QVariantList> Query(const QString& file, const QString& sql, const QVariantList& params) {
-    sqlite3* db = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    QList<QVariantList> rows;
-    if (sqlite3_open(QFile::encodeName(file).constData(), &db) != SQLITE_OK ||
-        sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
-        ADD_FAILURE() << file.toStdString() << ": " << sql.toStdString() << ": "
-                      << sqlite3_errmsg(db);
-        sqlite3_close(db);
-        return rows;
-    }
-    sqlite3_busy_timeout(db, 5000);
-    for (int i = 0; i < params.size(); ++i) {
-        if (params[i].isNull())
-            sqlite3_bind_null(stmt, i + 1);
-        else if (params[i].typeId() == QMetaType::Int || params[i].typeId() == QMetaType::LongLong)
-            sqlite3_bind_int64(stmt, i + 1, params[i].toLongLong());
-        else
-            sqlite3_bind_text(stmt, i + 1, params[i].toString().toUtf8().constData(), -1,
-                              SQLITE_TRANSIENT);
-    }
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        QVariantList row;
-        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-            const int type = sqlite3_column_type(stmt, i);
-            row << (type == SQLITE_INTEGER ? QVariant(qlonglong(sqlite3_column_int64(stmt, i)))
-                    : type == SQLITE_NULL
-                        ? QVariant()
-                        : QVariant(QString::fromUtf8(
-                              reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)))));
-        }
-        rows << row;
-    }
-    if (rc != SQLITE_DONE)
-        ADD_FAILURE() << sql.toStdString() << ": " << sqlite3_errmsg(db);
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return rows;
+    return coretest::query(file, sql, params);
 }
 
 qlonglong AddJournalRow(const QString& dreamsFile, int year, int month, int day,
                         const QString& name, const QString& text) {
-    return Query(dreamsFile,
-                 "INSERT INTO tblDreams (Year, Month, Day, JournalName, journaltext) "
-                 "VALUES (?, ?, ?, ?, ?) RETURNING ID",
-                 {year, month, day, name, text})
-        .value(0)
-        .value(0)
-        .toLongLong();
+    Exec(
+        dreamsFile,
+        "INSERT INTO tblDreams (Year, Month, Day, JournalName, journaltext) VALUES (?, ?, ?, ?, ?)",
+        {year, month, day, name, text});
+    return Query(dreamsFile, "SELECT max(ID) FROM tblDreams").value(0).value(0).toLongLong();
 }
 
 QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return coretest::fileBytes(path);
 }
 
 QByteArray Dump(const QString& file) {
     QProcess tool;
     tool.start("sqlite3", {"-readonly", file, ".dump"});
-    EXPECT_TRUE(tool.waitForFinished(30000) && tool.exitCode() == 0) << "sqlite3 failed";
+    EXPECT_TRUE(tool.waitForFinished(30000)) << "the sqlite3 tool is missing";
+    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
     return tool.readAllStandardOutput();
 }
 
@@ -172,31 +245,44 @@ QString BuildDir() {
     return qEnvironmentVariable("ONEIRION_BUILD_DIR");
 }
 
-PermissionsApply::PermissionsApply()
-    : lowered_(setPermissionOverrides(false)) {}
-
-PermissionsApply::~PermissionsApply() {
-    if (lowered_)
-        setPermissionOverrides(true);
+void SetProgramFolder(const std::optional<QString>& folder) {
+    program().folder = folder;
 }
 
-void SetProgramFolder(const std::optional<QString>& folder) {
-    modMain::testing::SetAppPath(folder);
+// A program whose windows have all gone has ended, as its process would have.
+void forgetEndedPrograms() {
+    ProcessEvents();
+    auto& starts = program().starts;
+    starts.erase(std::remove_if(starts.begin(), starts.end(),
+                                [](const auto& start) { return start->windows().isEmpty(); }),
+                 starts.end());
 }
 
 QWidget* StartProgram(const QString& commandLine) {
-    modMain::testing::SetCommandLine(commandLine);
-    modMain::Main();
+    forgetEndedPrograms();
+    installAnswerers();
+    Application::Environment environment{
+        program().folder.value_or(QCoreApplication::applicationDirPath()), executable(),
+        commandLine.isEmpty() ? QStringList() : QStringList{commandLine},
+        [] { return program().today.value_or(QDate::currentDate()); }};
+    program().starts.push_back(std::make_unique<Application>(std::move(environment)));
+    // As main() does: the event loop ends with the program's last window.
+    QObject::connect(program().starts.back().get(), &Application::lastWindowClosed,
+                     QCoreApplication::instance(), &QCoreApplication::quit);
+    program().starts.back()->start();
     return commandLine.isEmpty() ? MainWindow() : ImportWindow();
 }
 
 void SetExecutable(const std::optional<QString>& path) {
-    modMain::testing::SetExePath(path);
-    modMain::testing::ReleaseInstance();
+    program().executable = path;
 }
 
 int OtherInstances() {
-    return modMain::testing::OtherInstances();
+    // A lock of its own would count every other one: the programs of this process hold one
+    // each, and only the others' count.
+    forgetEndedPrograms();
+    const InstanceLock probe(executable());
+    return probe.otherInstances() - int(program().starts.size());
 }
 
 QWidget* MainWindow() {
@@ -209,25 +295,31 @@ QWidget* ImportWindow() {
 
 QString PanelInFront() {
     QWidget* window = MainWindow();
+    if (window == nullptr)
+        return QStringLiteral("no main window");
     QStringList visible;
-    for (const char* name : {"Frame1", "Frame2", "Frame3", "Frame4", "fraAbout"})
-        if (window && Find(window, name)->isVisible())
-            visible << name;
-    return window ? visible.join('+') : "no main window";
+    for (const char* name : {"Frame1", "Frame2", "Frame3", "Frame4", "fraAbout"}) {
+        if (Find(window, QLatin1String(name))->isVisible())
+            visible << QLatin1String(name);
+    }
+    return visible.join(QLatin1Char('+'));
 }
 
 bool ProgramEnded() {
     ProcessEvents();
-    return !MainWindow() && !ImportWindow() && modMain::LoadedForms().isEmpty();
+    for (const auto& start : program().starts) {
+        if (!start->windows().isEmpty())
+            return false;
+    }
+    return true;
 }
 
 void CloseAll() {
-    modMain::UnloadAllForms();
+    for (const auto& start : program().starts)
+        start->closeAllWindows();
     ProcessEvents();
-    modDB::rsDreams.reset();
-    modDB::cnDreams.reset();
-    modDB::rsKeywords.reset();
-    modDB::cnKeywords.reset();
+    program().starts.clear();
+    ProcessEvents();
 }
 
 void ProcessEvents() {
@@ -237,128 +329,173 @@ void ProcessEvents() {
 }
 
 void OnNextModal(std::function<void(QWidget*)> act) {
-    g_modals.acts.push_back(std::move(act));
+    modalWatch().acts.push_back(std::move(act));
 }
 
 void SetToday(const std::optional<QDate>& today) {
-    modRegistry::testing::SetToday(today);
+    program().today = today;
 }
 
 QString SettingsFile() {
     return QStandardPaths::writableLocation(QStandardPaths::ConfigLocation) + '/' +
-           QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + ".conf";
+           QFileInfo(executable()).completeBaseName() + ".conf";
 }
 
 QStringList OpenedPages() {
-    const QMap<QUrl, QString> pages = {{modRegistry::OnlineHelpUrl(), "help"},
-                                       {modRegistry::HomePageUrl(), "home"},
-                                       {modRegistry::DownloadPageUrl(), "download"},
-                                       {modRegistry::ThankYouPageUrl(), "closing"}};
+    using WebPages::Page;
+    const std::pair<Page, const char*> pages[] = {{Page::OnlineHelp, "help"},
+                                                  {Page::Home, "home"},
+                                                  {Page::Download, "download"},
+                                                  {Page::ThankYou, "closing"}};
     QStringList opened;
-    for (const QUrl& url : std::exchange(g_urls->urls, {}))
-        opened << pages.value(url, url.toString());
+    for (const QUrl& url : std::exchange(g_urls->urls, {})) {
+        const auto page =
+            std::find_if(std::begin(pages), std::end(pages), [&url](const auto& known) {
+                return WebPages::address(known.first) == url;
+            });
+        opened << (page != std::end(pages) ? QLatin1String(page->second) : url.toString());
+    }
     return opened;
 }
 
 void SimulateFault(Fault fault, const QString& file) {
-    const modDB::SimulatedFault faults[] = {modDB::SimulatedFault::None,
-                                            modDB::SimulatedFault::ReadOnly,
-                                            modDB::SimulatedFault::DiskFull};
-    modDB::SimulateFault(file, faults[int(fault)]);
+    ReadOnlyFiles& readOnly = readOnlyFiles();
+    switch (fault) {
+    case Fault::None:
+        readOnly.asUser.reset();
+        for (const auto& [path, permissions] : readOnly.files)
+            QFile::setPermissions(path, permissions);
+        readOnly.files.clear();
+        endWriteFaults();
+        break;
+    case Fault::ReadOnly:
+        // Read-only for real: the file refuses writes, and this thread honours that as a user
+        // does, until the faults end.
+        readOnly.files.emplace_back(file, QFile::permissions(file));
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        if (!readOnly.asUser)
+            readOnly.asUser = std::make_unique<PermissionsApply>();
+        // A connection opened before keeps its right to write: take that too.
+        failWrites(file, WriteFault::ReadOnly);
+        break;
+    case Fault::DiskFull:
+        failWrites(file, WriteFault::DiskFull);
+        break;
+    }
 }
 
 void Answer(std::initializer_list<Reply> replies) {
-    const MsgBox::Answer answers[] = {MsgBox::Answer::OK, MsgBox::Answer::Yes, MsgBox::Answer::No,
-                                      MsgBox::Answer::Cancel};
+    static const MessageBox::Button answers[] = {MessageBox::Ok, MessageBox::Yes, MessageBox::No,
+                                                 MessageBox::Cancel};
     for (const Reply reply : replies)
-        MsgBox::SetNextAnswer(answers[int(reply)]);
+        messages().answers.push_back(answers[int(reply)]);
 }
 
 QStringList Shown() {
-    const char* const icons[] = {"Critical", "Information", "Exclamation", "Question"};
-    const char* const answers[] = {"OK", "Yes", "No", "Cancel"};
+    static const char* const icons[] = {"Critical", "Information", "Exclamation", "Question"};
+    const std::pair<MessageBox::Button, const char*> names[] = {{MessageBox::Ok, "OK"},
+                                                                {MessageBox::Yes, "Yes"},
+                                                                {MessageBox::No, "No"},
+                                                                {MessageBox::Cancel, "Cancel"}};
     QStringList lines;
-    for (const MsgBox::Shown& shown : MsgBox::TakeShown()) {
-        lines << QString(icons[int(shown.icon)]) + ": " + shown.text;
-        if (shown.buttons != MsgBox::Buttons::OK)
-            lines.back() += QString(" [Yes No%1; %2]")
-                                .arg(shown.buttons == MsgBox::Buttons::YesNoCancel ? " Cancel" : "",
-                                     answers[int(shown.defaultAnswer)]);
+    for (const MessageBox::Message& shown : std::exchange(messages().shown, {})) {
+        lines << QStringLiteral("%1: %2").arg(QLatin1String(icons[int(shown.icon)]), shown.text);
+        if (shown.buttons == MessageBox::Ok)
+            continue;
+        QStringList buttons;
+        QString defaultButton;
+        for (const auto& [button, name] : names) {
+            if (shown.buttons.testFlag(button))
+                buttons << QLatin1String(name);
+            if (shown.defaultButton == button)
+                defaultButton = QLatin1String(name);
+        }
+        lines.back() +=
+            QStringLiteral(" [%1; %2]").arg(buttons.join(QLatin1Char(' ')), defaultButton);
     }
     return lines;
 }
 
 QStringList Press(QAbstractButton* button, std::initializer_list<Reply> replies) {
     Answer(replies);
-    button->click();
+    if (button != nullptr)
+        button->click();
     const QStringList shown = Shown();
-    EXPECT_EQ(MsgBox::PendingAnswers(), 0)
+    EXPECT_TRUE(messages().answers.empty())
         << "fewer messages than answers: " << shown.join(" | ").toStdString();
-    if (MsgBox::PendingAnswers() > 0)
-        MsgBox::Reset();
+    messages().answers.clear();
     return shown;
 }
 
 void NextFileName(const QString& path) {
-    CommonDialog::SetNextFileName(path);
+    dialogs().fileNames.push_back(path);
 }
 
 void NextPrint(std::function<bool(QPrinter&)> answer) {
-    CommonDialog::SetNextPrintAnswer(std::move(answer));
+    dialogs().prints.push_back(std::move(answer));
 }
 
 QString OfferedFileTypes() {
-    return CommonDialog::Last().nameFilters;
+    return dialogs().offeredFileTypes;
 }
 
 bool PageRangeOffered() {
-    return CommonDialog::Last().pageRangeOffered;
-}
-
-void ProgramFixture::SetUp() {
-    ASSERT_TRUE(folder.isValid());
-    CreateDataFiles(folder.path(), InitialDictionary());
-    SetProgramFolder(folder.path());
-    MsgBox::Reset();
-    OpenedPages();
-}
-
-void ProgramFixture::TearDown() {
-    CloseAll();
-    SimulateFault(Fault::None);
-    EXPECT_EQ(MsgBox::PendingAnswers(), 0) << "a queued answer was never asked for";
-    MsgBox::Reset();
-    SetProgramFolder(std::nullopt);
-    SetExecutable(std::nullopt);
-    SetToday(std::nullopt);
-    modMain::testing::SetCommandLine(std::nullopt);
-    EXPECT_EQ(std::exchange(g_modals.strays, 0), 0) << "a message box or dialog was left open";
+    return modalWatch().pageRangeOffered;
 }
 
 int RunTests(int argc, char* argv[]) {
     char root[] = "/tmp/oneirion-test-XXXXXX";
     if (::mkdtemp(root) == nullptr)
         return 2;
+    const QString base = QString::fromLocal8Bit(root);
     for (const char* name :
          {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TEMP"}) {
-        const QString path = root + ('/' + QString(name).toLower());
+        const QString path = base + QLatin1Char('/') + QString::fromLatin1(name).toLower();
         QDir().mkpath(path);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv(name, QFile::encodeName(path));
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    installFaultVfs();
+    installAnswerers();
     UrlRecorder urls;
     g_urls = &urls;
-    QTimer modals;
-    QObject::connect(&modals, &QTimer::timeout, &lookAtModals);
-    modals.start(20);
+    // A box nobody answered would hang the run.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, lookAtModals);
+    watch.start(50);
+
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
-    QDir(root).removeRecursively();
+    CloseAll();
+    g_urls = nullptr;
+    QDir(base).removeRecursively();
     return result;
+}
+
+void ProgramFixture::SetUp() {
+    ASSERT_TRUE(folder.isValid());
+    CreateDataFiles(folder.path(), InitialDictionary());
+    SetProgramFolder(folder.path());
+    messages() = {};
+    OpenedPages();
+}
+
+void ProgramFixture::TearDown() {
+    CloseAll();
+    SimulateFault(Fault::None);
+    EXPECT_TRUE(messages().answers.empty()) << "a queued answer was never asked for";
+    messages() = {};
+    dialogs().fileNames.clear();
+    dialogs().prints.clear();
+    SetProgramFolder(std::nullopt);
+    SetExecutable(std::nullopt);
+    SetToday(std::nullopt);
+    EXPECT_EQ(std::exchange(modalWatch().strays, 0), 0) << "a message box or dialog was left open";
 }
 
 } // namespace testsupport

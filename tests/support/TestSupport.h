@@ -5,6 +5,7 @@
 // simulated faults, message boxes and file dialogs) is reached through the functions here and
 // nowhere else.
 
+#include "CoreTestSupport.h"
 #include "DataFiles.h"
 
 #include <QAbstractButton>
@@ -37,11 +38,6 @@
 
 class QPrinter;
 
-// Failed comparisons show texts as text.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace testsupport {
 
 // The control named `name` below `root`; a missing one fails the test and gives nullptr.
@@ -71,16 +67,7 @@ QByteArray FileBytes(const QString& path);
 QByteArray Dump(const QString& file);
 QString BuildDir();
 
-// Root passes over permission bits. While one of these lives, this thread sets that power aside
-// (it stays permitted and comes back), so a test meets an unreadable file as a user does.
-class PermissionsApply {
-public:
-    PermissionsApply();
-    ~PermissionsApply();
-
-private:
-    bool lowered_ = false;
-};
+using coretest::PermissionsApply;
 
 // ---- The program, run in this process ------------------------------------------------------
 

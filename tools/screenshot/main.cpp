@@ -3,10 +3,8 @@
 // of each panel, as a person would see them. Run it under a real display (Xvfb is enough).
 
 #include "DataFiles.h"
-#include "app/MsgBox.h"
-#include "app/frmMain.h"
-#include "app/modMain.h"
-#include "data/modDB.h"
+#include "app/Application.h"
+#include "gui/MessageBox.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -16,6 +14,7 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
@@ -95,44 +94,46 @@ int main(int argc, char* argv[]) {
     addEntry(dreams, 2025, 7, 14, "Chased through a forest",
              "Something chased me through a forest.");
 
-    modMain::testing::SetAppPath(program.path());
-    modMain::testing::SetCommandLine(QString());
-    modMain::Main();
-    frmMain* window = nullptr;
-    for (QWidget* form : modMain::LoadedForms())
-        window = qobject_cast<frmMain*>(form) ? qobject_cast<frmMain*>(form) : window;
-    if (window == nullptr) {
+    // Every question is answered as a user who reads and goes on would.
+    MessageBox::setAnswerer([](const MessageBox::Message& message) {
+        return message.buttons.testFlag(MessageBox::No) ? MessageBox::No : MessageBox::Ok;
+    });
+    Application oneirion({program.path(), program.filePath(QStringLiteral("oneirion")), {}, [] {
+                              return QDate::currentDate();
+                          }});
+    oneirion.start();
+    QWidget* window = oneirion.windows().value(0);
+    if (window == nullptr || window->objectName() != QLatin1String("frmMain")) {
         std::fprintf(stderr, "the main window did not load\n");
         return 1;
     }
     if (argc >= 4)
         window->resize(QString::fromLatin1(argv[2]).toInt(), QString::fromLatin1(argv[3]).toInt());
-    window->tvDreams->expandAll();
+    auto* tree = window->findChild<QTreeWidget*>(QStringLiteral("tvDreams"));
+    tree->expandAll();
     save(window, output + QStringLiteral("/home.png"));
 
     // The first entry, opened as a click on its node opens it.
-    QTreeWidgetItem* entry = window->tvDreams
-                                 ->findItems(QStringLiteral("The flooded library"),
+    QTreeWidgetItem* entry = tree->findItems(QStringLiteral("The flooded library"),
                                              Qt::MatchStartsWith | Qt::MatchRecursive)
                                  .value(0);
-    if (entry != nullptr) {
-        window->tvDreams->setCurrentItem(entry);
-        window->tvDreams_NodeClick(entry);
-    }
+    if (entry != nullptr)
+        tree->setCurrentItem(entry);
     save(window, output + QStringLiteral("/journal.png"));
-    // The analysis saves first; answer its message as a user would.
-    MsgBox::SetNextAnswer(MsgBox::Answer::OK);
-    window->cmdAnalyze_Click();
+    auto click = [window](const char* name) {
+        window->findChild<QPushButton*>(QLatin1String(name))->click();
+    };
+    click("cmdAnalyze");
     save(window, output + QStringLiteral("/analysis.png"));
-    window->cmdBackToDreamDictionary_Click();
-    window->txtSearch->setText(QStringLiteral("water"));
-    if (window->lstKeywords->count() > 0)
-        window->lstKeywords->setCurrentRow(0);
+    click("cmdBackToDreamDictionary");
+    window->findChild<QLineEdit*>(QStringLiteral("txtSearch"))->setText(QStringLiteral("water"));
+    auto* keywords = window->findChild<QListWidget*>(QStringLiteral("lstKeywords"));
+    if (keywords->count() > 0)
+        keywords->setCurrentRow(0);
     save(window, output + QStringLiteral("/dictionary.png"));
-    window->mnuAbout_Click();
+    window->findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
     save(window, output + QStringLiteral("/about.png"));
 
-    modDB::SimulateFault(QString(), modDB::SimulatedFault::None);
-    window->hide();
+    oneirion.closeAllWindows();
     return 0;
 }

@@ -1,0 +1,225 @@
+#include "analysis/AnalysisPanel.h"
+
+#include "core/KeywordMatcher.h"
+#include "core/KeywordStore.h"
+#include "gui/EditorText.h"
+#include "gui/Widgets.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Rows as tall as their wrapped text needs at the column's width: the tree view asks a delegate
+// for row heights without telling it how wide the column is.
+class WrappingDelegate : public QStyledItemDelegate {
+public:
+    explicit WrappingDelegate(QTreeView* view)
+        : QStyledItemDelegate(view)
+        , view_(view) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem wrapped(option);
+        wrapped.rect = QRect(0, 0, view_->columnWidth(index.column()), QWIDGETSIZE_MAX);
+        return QStyledItemDelegate::sizeHint(wrapped, index);
+    }
+
+protected:
+    // A keyword beside a long meaning reads best at its first line.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->displayAlignment = Qt::AlignLeft | Qt::AlignTop;
+    }
+
+private:
+    QTreeView* view_;
+};
+
+// The keyword mark is bold.
+QTextCharFormat markFormat(bool on) {
+    QTextCharFormat format;
+    format.setFontWeight(on ? QFont::Bold : QFont::Normal);
+    return format;
+}
+
+struct Span {
+    qsizetype begin;
+    qsizetype end;
+};
+
+// Re-laying out a long text after marks all over it takes longer than marking it. While the
+// marks change, the layout stands still; afterwards it starts over and runs in steps between
+// events, as it does when a text is loaded.
+class LayoutPause {
+public:
+    explicit LayoutPause(QTextDocument* document)
+        : document_(document)
+        , pageSize_(document->pageSize()) {
+        document_->setPageSize(QSizeF(0, 0)); // a null size: no layout at all
+    }
+    ~LayoutPause() { document_->setPageSize(pageSize_); }
+    LayoutPause(const LayoutPause&) = delete;
+    LayoutPause& operator=(const LayoutPause&) = delete;
+
+private:
+    QTextDocument* document_;
+    QSizeF pageSize_;
+};
+
+// The stretches of the document that carry the mark.
+std::vector<Span> markedSpans(const QTextDocument* document) {
+    std::vector<Span> spans;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.charFormat().fontWeight() != QFont::Normal)
+                spans.push_back({fragment.position(), fragment.position() + fragment.length()});
+        }
+    }
+    return spans;
+}
+
+// Switches the mark off where it is on, then on over every span, all as one edit: one undo step
+// and one layout, however many marks. Overlapping spans (a phrase and a word inside it) are
+// joined first.
+void remark(QTextDocument* document, std::vector<Span> spans) {
+    const std::vector<Span> unmark = markedSpans(document);
+    if (spans.empty() && unmark.empty())
+        return;
+    std::sort(spans.begin(), spans.end(),
+              [](const Span& a, const Span& b) { return a.begin < b.begin; });
+    std::vector<Span> joined;
+    for (const Span& span : spans) {
+        if (!joined.empty() && span.begin <= joined.back().end)
+            joined.back().end = std::max(joined.back().end, span.end);
+        else
+            joined.push_back(span);
+    }
+    const LayoutPause pause(document);
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    auto apply = [&cursor](const std::vector<Span>& where, const QTextCharFormat& format) {
+        for (const Span& span : where) {
+            cursor.setPosition(int(span.begin));
+            cursor.setPosition(int(span.end), QTextCursor::KeepAnchor);
+            cursor.mergeCharFormat(format);
+        }
+    };
+    apply(unmark, markFormat(false));
+    apply(joined, markFormat(true));
+    cursor.endEditBlock();
+}
+
+// The text as the user sees it: only paragraph breaks become line feeds, while no-break spaces
+// and line separators stay what they are.
+QString viewText(const QString& rawText) {
+    QString text = rawText;
+    for (QChar& c : text) {
+        if (isParagraphBreak(c.unicode()))
+            c = QLatin1Char('\n');
+    }
+    return text;
+}
+
+} // namespace
+
+AnalysisPanel::AnalysisPanel(KeywordStore& store, QWidget* parent)
+    : QGroupBox(tr("Dream Analysis"), parent)
+    , store_(store)
+    , view_(named(new QTextEdit, "rtbJournalText1"))
+    , found_(named(new QTreeWidget, "lvKeywords")) {
+    setObjectName(QStringLiteral("Frame3"));
+    view_->setReadOnly(true);
+    view_->setAcceptRichText(false);
+    // The analysis view is for reading, not for copying. With no selection possible, no key,
+    // menu, drag or X11 selection can take text from it, and nobody's clipboard is touched.
+    view_->setTextInteractionFlags(Qt::NoTextInteraction);
+    view_->setContextMenuPolicy(Qt::NoContextMenu);
+    view_->setAcceptDrops(false);
+
+    found_->setColumnCount(2);
+    found_->setHeaderLabels({tr("Keywords"), tr("Meaning")});
+    found_->setRootIsDecorated(false);
+    found_->setAlternatingRowColors(true);
+    found_->setSelectionMode(QAbstractItemView::SingleSelection);
+    found_->header()->setStretchLastSection(false);
+    found_->setColumnWidth(0, pixelsFromTwips(2540));
+    // The meaning column takes the rest of the list's design width and a little more, so the
+    // two columns are a little wider than the list and it scrolls sideways.
+    found_->setColumnWidth(1, pixelsFromTwips(8295 + 350) - found_->columnWidth(0));
+    // Meanings are sentences: let them wrap onto more lines within their column.
+    found_->setWordWrap(true);
+    found_->setUniformRowHeights(false);
+    found_->setItemDelegate(new WrappingDelegate(found_));
+
+    auto* toDictionary = makeButton(tr("Back To D&ream Dictionary"), "cmdBackToDreamDictionary");
+    auto* toJournal = makeButton(tr("Back To &Dream"), "cmdBackToDream_0");
+    auto* toHome = makeButton(tr("&Back To Main"), "cmdBack_0");
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(toDictionary);
+    buttons->addWidget(toJournal);
+    buttons->addWidget(toHome);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(view_, 2);
+    layout->addWidget(found_, 3);
+    layout->addLayout(buttons);
+    applyPanelFonts(this);
+
+    connect(toDictionary, &QPushButton::clicked, this, &AnalysisPanel::dictionaryRequested);
+    connect(toJournal, &QPushButton::clicked, this, &AnalysisPanel::journalRequested);
+    connect(toHome, &QPushButton::clicked, this, &AnalysisPanel::homeRequested);
+}
+
+void AnalysisPanel::showText(const QString& text) {
+    EditorText::setPlainText(view_, text);
+}
+
+void AnalysisPanel::setViewEnabled(bool enabled) {
+    view_->setEnabled(enabled);
+}
+
+Status AnalysisPanel::analyze(QTextDocument* document) {
+    found_->clear();
+    // The view shows the plain text from its top, with the format of its cursor made plain
+    // first, so no mark can reach it.
+    const QString searchText = document->toRawText();
+    view_->moveCursor(QTextCursor::Start);
+    EditorText::setPlainText(view_, viewText(searchText));
+
+    // The dictionary as it is now, in its own order.
+    Result<std::vector<KeywordEntry>> dictionary = store_.entries();
+    std::vector<Span> spans;
+    if (dictionary) {
+        QStringList keywords;
+        keywords.reserve(qsizetype(dictionary->size()));
+        for (const KeywordEntry& entry : *dictionary)
+            keywords << entry.keyword;
+        // All keywords in one pass over the text rather than one find pass per keyword.
+        const KeywordMatcher matcher(keywords);
+        const std::vector<std::vector<qsizetype>> positions = matcher.findAll(searchText);
+        QList<QTreeWidgetItem*> items;
+        for (std::size_t k = 0; k < dictionary->size(); ++k) {
+            if (positions[k].empty())
+                continue;
+            const KeywordEntry& entry = (*dictionary)[k];
+            for (const qsizetype position : positions[k])
+                spans.push_back({position, position + entry.keyword.size()});
+            items << new QTreeWidgetItem(QStringList{entry.keyword, entry.description});
+        }
+        found_->addTopLevelItems(items);
+    }
+    // The old marks go in the same edit that sets the new ones.
+    remark(document, std::move(spans));
+    return dictionary.status();
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+// The dream analysis panel: the entry's text for reading, and every dictionary keyword found in
+// it as a whole word, with its meaning. The occurrences are marked in the editor's text.
+
+#include "core/Result.h"
+
+#include <QGroupBox>
+
+class KeywordStore;
+class QTextDocument;
+class QTextEdit;
+class QTreeWidget;
+
+class AnalysisPanel : public QGroupBox {
+    Q_OBJECT
+
+public:
+    explicit AnalysisPanel(KeywordStore& store, QWidget* parent = nullptr);
+
+    // Finds the dictionary's keywords in `document`, lists them in the dictionary's order, marks
+    // their occurrences there (and nowhere else) and shows the text. A dictionary that cannot be
+    // read gives an empty list and the reason.
+    Status analyze(QTextDocument* document);
+
+public Q_SLOTS:
+    // The view follows the editor: its text, and whether it is enabled.
+    void showText(const QString& text);
+    void setViewEnabled(bool enabled);
+
+Q_SIGNALS:
+    void dictionaryRequested();
+    void journalRequested();
+    void homeRequested();
+
+private:
+    KeywordStore& store_;
+    QTextEdit* view_;
+    QTreeWidget* found_;
+};

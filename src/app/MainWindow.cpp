@@ -1,0 +1,245 @@
+#include "app/MainWindow.h"
+
+#include "analysis/AnalysisPanel.h"
+#include "app/PanelStack.h"
+#include "app/WebPages.h"
+#include "core/JournalStore.h"
+#include "core/KeywordStore.h"
+#include "core/Settings.h"
+#include "core/UpdateReminder.h"
+#include "dictionary/DictionaryPanel.h"
+#include "gui/FileDialog.h"
+#include "gui/MessageBox.h"
+#include "gui/Widgets.h"
+#include "home/AboutPanel.h"
+#include "home/HomePanel.h"
+#include "journal/JournalEditor.h"
+#include "journal/JournalTree.h"
+#include "update_import/ImportDialog.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScopedValueRollback>
+
+namespace {
+
+const QString kLastUpdate = QStringLiteral("LastUpdate");
+
+} // namespace
+
+MainWindow::MainWindow(const Services& services, QWidget* parent)
+    : QMainWindow(parent)
+    , services_(services)
+    , tree_(named(new JournalTree(services.journal), "journalTree"))
+    , panels_(named(new PanelStack, "panelStack"))
+    , home_(new HomePanel)
+    , editor_(new JournalEditor(services.journal, services.today))
+    , analysis_(new AnalysisPanel(services.dictionary))
+    , dictionary_(new DictionaryPanel(services.dictionary))
+    , about_(new AboutPanel) {
+    setObjectName(QStringLiteral("frmMain"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(tr("Oneirion v%1").arg(QStringLiteral(ONEIRION_VERSION)));
+    setFont(windowFont());
+
+    auto* central = named(new QWidget, "frmMainClient");
+    setCentralWidget(central);
+    for (QWidget* panel :
+         std::initializer_list<QWidget*>{home_, editor_, analysis_, dictionary_, about_})
+        panels_->add(panel);
+    auto* layout = new QHBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(pixelsFromTwips(45));
+    layout->addWidget(tree_, 2595);
+    layout->addWidget(panels_, 8500);
+    central->setMinimumSize(pixelsFromTwips(11160), pixelsFromTwips(5790));
+
+    // Kept off the layout: an exit button, and an editor button that is never offered.
+    auto* exit = makeButton(tr("Exit"), "cmdNav_1");
+    auto* keywordEditor = makeButton(tr("Keyword Editor"), "cmdKeywordEditor");
+    keywordEditor->setEnabled(false);
+    for (QPushButton* hidden : {exit, keywordEditor}) {
+        hidden->setParent(central);
+        hidden->hide();
+    }
+    connect(exit, &QPushButton::clicked, this, &MainWindow::close);
+
+    createMenus();
+    connectPanels();
+}
+
+void MainWindow::createMenus() {
+    QMenu* file = named(menuBar()->addMenu(tr("&File")), "mnuFile");
+    QAction* import = named(file->addAction(tr("&Update Dream Dictionary")), "mnuImport");
+    QAction* fileSeparator = named(file->addSeparator(), "mnuFileSep");
+    QAction* exit = named(file->addAction(tr("&Exit")), "mnuExit1");
+    import->setVisible(false);
+    fileSeparator->setVisible(false);
+
+    QMenu* help = named(menuBar()->addMenu(tr("&Help")), "mnuHelp");
+    QAction* online = named(help->addAction(tr("&Online Help")), "mnuOnline");
+    QAction* visit = named(help->addAction(tr("&Visit Us Online")), "mnuVisit");
+    QAction* helpSeparator1 = named(help->addSeparator(), "mnuHelpSep1");
+    QAction* update = named(help->addAction(tr("Check for Software &Update")), "mnuUpdate");
+    QAction* helpSeparator2 = named(help->addSeparator(), "mnuHelpSep2");
+    QAction* about = named(help->addAction(tr("&About Software")), "mnuAbout");
+    for (QAction* hidden : {helpSeparator1, update, helpSeparator2})
+        hidden->setVisible(false);
+
+    connect(import, &QAction::triggered, this, &MainWindow::runImport);
+    connect(exit, &QAction::triggered, this, &MainWindow::close);
+    connect(online, &QAction::triggered, this, [] { WebPages::open(WebPages::Page::OnlineHelp); });
+    connect(visit, &QAction::triggered, this, [] { WebPages::open(WebPages::Page::Home); });
+    connect(update, &QAction::triggered, this, [] { WebPages::open(WebPages::Page::Download); });
+    connect(about, &QAction::triggered, this, [this] { panels_->bringToFront(about_); });
+}
+
+void MainWindow::connectPanels() {
+    auto show = [this](QWidget* panel) { return [this, panel] { panels_->bringToFront(panel); }; };
+    // Every back button, on whichever panel, first settles a keyword still being added.
+    auto back = [this](QWidget* panel) {
+        return [this, panel] {
+            if (!dictionary_->settlePendingAdd())
+                panels_->bringToFront(panel);
+        };
+    };
+
+    connect(tree_, &JournalTree::nodeActivated, this, &MainWindow::openNode);
+    connect(tree_, &JournalTree::deletePressed, editor_, &JournalEditor::removeShownEntry);
+    connect(tree_, &JournalTree::readFailed, this, [this](const QString& reason) {
+        MessageBox::critical(this, tr("The Journal Could Not Be Read\n%1").arg(reason));
+    });
+
+    connect(home_, &HomePanel::startNewJournalRequested, this, &MainWindow::startNewEntry);
+    connect(home_, &HomePanel::dictionaryRequested, this, show(dictionary_));
+    connect(home_, &HomePanel::importRequested, this, &MainWindow::runImport);
+
+    connect(editor_, &JournalEditor::entryStored, this, [this](qint64 id, bool placeChanged) {
+        if (placeChanged)
+            tree_->reload();
+        tree_->setOpenNode(JournalTree::entryKey(id), true);
+    });
+    connect(editor_, &JournalEditor::entryRemoved, tree_, &JournalTree::reloadAfterRemoving);
+    connect(editor_, &JournalEditor::entryClosed, this, [this] { tree_->setOpenNode(QString()); });
+    connect(editor_, &JournalEditor::textShown, analysis_, &AnalysisPanel::showText);
+    connect(editor_, &JournalEditor::editingEnabled, analysis_, &AnalysisPanel::setViewEnabled);
+    connect(editor_, &JournalEditor::analyzeRequested, this, &MainWindow::analyze);
+    connect(editor_, &JournalEditor::backRequested, this, back(home_));
+    connect(editor_, &JournalEditor::attentionNeeded, this, show(editor_));
+
+    connect(analysis_, &AnalysisPanel::dictionaryRequested, this, show(dictionary_));
+    connect(analysis_, &AnalysisPanel::journalRequested, this, back(editor_));
+    connect(analysis_, &AnalysisPanel::homeRequested, this, back(home_));
+
+    connect(dictionary_, &DictionaryPanel::homeRequested, this, back(home_));
+    connect(dictionary_, &DictionaryPanel::journalRequested, this, back(editor_));
+
+    connect(about_, &AboutPanel::closeRequested, this, [this] { panels_->sendToBack(about_); });
+}
+
+void MainWindow::start() {
+    tree_->reload();
+    dictionary_->refresh();
+
+    // Said once here; each write that fails later says so again as it happens.
+    QStringList readOnly;
+    if (services_.journal.isReadOnly())
+        readOnly << QDir::toNativeSeparators(services_.journal.path());
+    if (services_.dictionary.isReadOnly())
+        readOnly << QDir::toNativeSeparators(services_.dictionary.path());
+    if (!readOnly.isEmpty()) {
+        MessageBox::warning(this, tr("Changes Cannot Be Saved\n%1 can only be read: you can browse "
+                                     "your journal and the dictionary, but nothing you change "
+                                     "will be stored.")
+                                      .arg(readOnly.join(tr(" and "))));
+    }
+    checkUpdateReminder();
+}
+
+void MainWindow::checkUpdateReminder() {
+    const QDate today = services_.today();
+    const ReminderDecision decision =
+        decideUpdateReminder(services_.settings.text(kLastUpdate), today);
+    if (decision.ask && MessageBox::question(this, tr("Do You Wish To Update The Software ?"),
+                                             MessageBox::Yes | MessageBox::No, MessageBox::Yes,
+                                             MessageBox::Icon::Warning) == MessageBox::Yes)
+        WebPages::open(WebPages::Page::Download);
+    // A store that cannot be written keeps its old date: the next start asks as if this one had
+    // not happened, which is all that is lost.
+    if (decision.storeToday)
+        static_cast<void>(services_.settings.setText(kLastUpdate, today.toString(Qt::ISODate)));
+    panels_->bringToFront(home_);
+}
+
+void MainWindow::openNode(const QString& key) {
+    // A question already open decides first.
+    if (openingNode_)
+        return;
+    // The entry being edited, clicked again: it stays as typed.
+    if (key == tree_->openNode() && editor_->isModified()) {
+        panels_->bringToFront(editor_);
+        return;
+    }
+    const QScopedValueRollback<bool> opening(openingNode_, true);
+    if (!editor_->maybeSave()) {
+        // The highlight goes back to what the editor still shows.
+        tree_->setOpenNode(tree_->openNode());
+        return;
+    }
+    tree_->setOpenNode(key);
+    if (const auto id = JournalTree::entryId(key))
+        editor_->showEntry(*id);
+    else
+        editor_->closeEntry();
+    panels_->bringToFront(editor_);
+}
+
+void MainWindow::startNewEntry() {
+    if (editor_->startNew())
+        panels_->bringToFront(editor_);
+}
+
+void MainWindow::analyze() {
+    // A refused save is analysed all the same.
+    editor_->saveForAnalysis();
+    editor_->selectAllText();
+    if (Status analysed = analysis_->analyze(editor_->document()); !analysed)
+        MessageBox::critical(
+            this, tr("The Dream Dictionary Could Not Be Read\n%1").arg(analysed.errorMessage()));
+    panels_->bringToFront(analysis_);
+}
+
+void MainWindow::runImport() {
+    const QString path =
+        FileDialog::openFileName(this, QString(), {tr("Oneirion Keywords Update (*.kwu *.udj)")});
+    if (path.isEmpty())
+        return;
+    auto* dialog = new ImportDialog(services_.dictionary, services_.dataFiles, this);
+    // A file it refuses closes the window again; the main window stays as it was.
+    if (!dialog->load(path))
+        return;
+    // Modal: the main window takes no input until the import window has gone.
+    dialog->exec();
+}
+
+void MainWindow::closeWithoutAsking() {
+    askBeforeClosing_ = false;
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!closed_ && askBeforeClosing_ && !editor_->maybeSave()) {
+        event->ignore();
+        return;
+    }
+    if (!closed_) {
+        closed_ = true;
+        WebPages::open(WebPages::Page::ThankYou);
+    }
+    event->accept();
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+// The main window: the journal tree on the left and, on the right, a stack of five panels of
+// which one is in front (home, journal, analysis, dictionary, About). It composes the panels,
+// owns the menus and the stack, and connects what each panel asks for.
+
+#include <QDate>
+#include <QMainWindow>
+
+#include <functional>
+
+class AboutPanel;
+class AnalysisPanel;
+class DictionaryPanel;
+class HomePanel;
+class JournalEditor;
+class JournalStore;
+class JournalTree;
+class KeywordStore;
+class PanelStack;
+class Settings;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    struct Services {
+        JournalStore& journal;
+        KeywordStore& dictionary;
+        Settings& settings;
+        std::function<QDate()> today;
+        // The program's data files, which are never taken as an update.
+        QStringList dataFiles;
+    };
+    explicit MainWindow(const Services& services, QWidget* parent = nullptr);
+
+    // Fills the tree and the keyword list, says once when changes cannot be saved, runs the
+    // software-update reminder and ends on the home panel.
+    void start();
+    // Closes without the question about unsaved changes: the program's own ending after a start
+    // it refused, when nothing can have been typed.
+    void closeWithoutAsking();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createMenus();
+    void connectPanels();
+    void openNode(const QString& key);
+    void startNewEntry();
+    void analyze();
+    void runImport();
+    void checkUpdateReminder();
+
+    Services services_;
+    JournalTree* tree_;
+    PanelStack* panels_;
+    HomePanel* home_;
+    JournalEditor* editor_;
+    AnalysisPanel* analysis_;
+    DictionaryPanel* dictionary_;
+    AboutPanel* about_;
+    bool openingNode_ = false;
+    bool askBeforeClosing_ = true;
+    bool closed_ = false;
+};

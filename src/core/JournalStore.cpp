@@ -1,0 +1,189 @@
+#include "core/JournalStore.h"
+
+#include "core/Database.h"
+
+#include <QCoreApplication>
+
+#include <sqlite3.h>
+
+namespace {
+
+const char* const kColumns[] = {"ID", "Year", "Month", "Day", "JournalName", "journaltext"};
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("JournalStore", text);
+}
+
+JournalEntry rowWithoutText(const Database::Query& row) {
+    JournalEntry entry;
+    entry.id = row.integer(0);
+    entry.year = row.value(1);
+    entry.month = row.value(2);
+    entry.day = row.value(3);
+    entry.name = row.text(4);
+    return entry;
+}
+
+// A journal that cannot be used must not pass for an empty one; the check only reads it.
+Result<std::unique_ptr<Database>> openChecked(const QString& path) {
+    QStringList columns;
+    for (const char* column : kColumns)
+        columns << QLatin1String(column);
+    if (Status usable = Database::check(path, QStringLiteral("tblDreams"), columns); !usable)
+        return usable.error();
+    return Database::open(path, Database::Access::ReadWrite);
+}
+
+} // namespace
+
+Result<std::unique_ptr<JournalStore>> JournalStore::open(const QString& path) {
+    Result<std::unique_ptr<Database>> opened = openChecked(path);
+    if (!opened)
+        return opened.error();
+    return std::unique_ptr<JournalStore>(new JournalStore(std::move(*opened)));
+}
+
+Status JournalStore::current() {
+    if (db_->isStillAtPath())
+        return Status();
+    Result<std::unique_ptr<Database>> reopened = openChecked(db_->path());
+    if (!reopened)
+        return reopened.error();
+    db_ = std::move(*reopened);
+    tree_ = {};
+    return Status();
+}
+
+JournalStore::JournalStore(std::unique_ptr<Database> database)
+    : db_(std::move(database)) {}
+
+JournalStore::~JournalStore() = default;
+
+const QString& JournalStore::path() const {
+    return db_->path();
+}
+
+bool JournalStore::isReadOnly() const {
+    return db_->isReadOnly();
+}
+
+Result<JournalEntry> JournalStore::entry(qint64 id) {
+    if (Status opened = current(); !opened)
+        return opened.error();
+    auto row = db_->query(
+        "SELECT ID, Year, Month, Day, JournalName, journaltext FROM tblDreams WHERE ID = ?", {id});
+    if (!row)
+        return row.error();
+    if (!row->next()) {
+        if (!row->status())
+            return row->status().error();
+        return Error(tr("The entry no longer exists."));
+    }
+    JournalEntry entry = rowWithoutText(*row);
+    entry.text = row->text(5);
+    return entry;
+}
+
+Result<std::vector<JournalEntry>> JournalStore::treeRows(JournalOrder order) {
+    if (Status opened = current(); !opened)
+        return opened.error();
+    // An unchanged journal gives the same rows: any change, from anywhere, reads them again.
+    const qint64 now = revision();
+    if (now == tree_.revision && order == tree_.order)
+        return tree_.rows;
+    auto rows = order == JournalOrder::ByDate
+                    ? db_->query("SELECT ID, Year, Month, Day, JournalName FROM tblDreams "
+                                 "ORDER BY Year, Month, Day, ID")
+                    : db_->query("SELECT ID, Year, Month, Day, JournalName FROM tblDreams "
+                                 "ORDER BY Year, Month, JournalName COLLATE ONEIRION_NOCASE, ID");
+    if (!rows)
+        return rows.error();
+    std::vector<JournalEntry> entries;
+    while (rows->next())
+        entries.push_back(rowWithoutText(*rows));
+    if (!rows->status())
+        return rows->status().error();
+    tree_ = {now, order, entries};
+    return entries;
+}
+
+Result<std::vector<JournalEntry>> JournalStore::entries() {
+    if (Status opened = current(); !opened)
+        return opened.error();
+    auto rows = db_->query("SELECT ID, Year, Month, Day, JournalName, journaltext FROM tblDreams "
+                           "ORDER BY Year, Month, Day, ID");
+    if (!rows)
+        return rows.error();
+    std::vector<JournalEntry> entries;
+    while (rows->next()) {
+        entries.push_back(rowWithoutText(*rows));
+        entries.back().text = rows->text(5);
+    }
+    if (!rows->status())
+        return rows->status().error();
+    return entries;
+}
+
+Result<bool> JournalStore::isNameTaken(const QString& name, std::optional<qint64> except) {
+    if (Status opened = current(); !opened)
+        return opened.error();
+    // A NULL ID never equals the excluded one: such a row, stored by another tool, still counts.
+    auto found = db_->query("SELECT 1 FROM tblDreams WHERE JournalName = ? COLLATE "
+                            "ONEIRION_NOCASE AND ID IS NOT ? LIMIT 1",
+                            {name, except ? QVariant(*except) : QVariant()});
+    if (!found)
+        return found.error();
+    const bool taken = found->next();
+    if (!found->status())
+        return found->status().error();
+    return taken;
+}
+
+Result<qint64> JournalStore::insert(const JournalEntry& entry) {
+    if (Status opened = current(); !opened)
+        return opened.error();
+    Status added = db_->execute(
+        "INSERT INTO tblDreams (JournalName, journaltext, Year, Month, Day) VALUES (?, ?, ?, ?, ?)",
+        {entry.name, entry.text, entry.year, entry.month, entry.day});
+    if (!added)
+        return added.error();
+    auto id = db_->query("SELECT ID FROM tblDreams WHERE rowid = ?", {db_->lastInsertRowId()});
+    if (!id)
+        return id.error();
+    if (!id->next() || id->isNull(0))
+        return Error(tr("The new entry was given no number."));
+    return id->integer(0);
+}
+
+Status JournalStore::update(const JournalEntry& entry) {
+    if (Status opened = current(); !opened)
+        return opened;
+    Status written =
+        db_->execute("UPDATE tblDreams SET JournalName = ?, journaltext = ?, "
+                     "Year = ?, Month = ?, Day = ? WHERE ID = ?",
+                     {entry.name, entry.text, entry.year, entry.month, entry.day, entry.id});
+    if (!written)
+        return written;
+    if (db_->changes() == 0)
+        return Error(tr("The entry no longer exists."));
+    return Status();
+}
+
+Status JournalStore::remove(qint64 id) {
+    if (Status opened = current(); !opened)
+        return opened;
+    Status removed = db_->execute("DELETE FROM tblDreams WHERE ID = ?", {id});
+    if (!removed)
+        return removed;
+    if (db_->changes() == 0)
+        return Error(tr("The entry no longer exists."));
+    return Status();
+}
+
+qint64 JournalStore::revision() {
+    // A file that cannot be reopened keeps the last state: every operation then says why.
+    static_cast<void>(current());
+    // Other programs' commits move the data version; this connection's own writes move its
+    // change count. Both only grow, so their sum changes whenever either does.
+    return db_->dataVersion() + sqlite3_total_changes64(db_->handle());
+}

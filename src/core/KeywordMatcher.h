@@ -1,0 +1,75 @@
+#pragma once
+
+// Whole-word, case-insensitive keyword search over the text of a rich-text document, for a whole
+// dictionary at once. It gives, for every keyword, exactly the occurrences that a whole-word find
+// of the rich-text control (QTextDocument::find with FindWholeWords and no case flag) gives when
+// each search starts at the end of the previous match:
+//   - letters are compared after simple Unicode case folding, one code point at a time, so a match
+//     is as long as its keyword (ß equals ẞ but not "ss");
+//   - a match must not have a letter or digit (QChar::isLetterOrNumber of the UTF-16 unit) just
+//     before or just after it;
+//   - a candidate that fails that test makes the search go on one unit past its end, as the
+//     control does, so it can hide a later candidate that overlaps it;
+//   - no match crosses a paragraph break, and a no-break space in the text counts as a space;
+//   - no match cuts a surrogate pair in two.
+// The search is one pass of an Aho-Corasick automaton over the case-folded text.
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <cstdint>
+#include <vector>
+
+// The characters that end a paragraph: the document's own block separators, and the line breaks
+// of a plain text.
+bool isParagraphBreak(char16_t unit);
+
+class KeywordMatcher {
+public:
+    explicit KeywordMatcher(const QStringList& keywords);
+    ~KeywordMatcher();
+    KeywordMatcher(const KeywordMatcher&) = delete;
+    KeywordMatcher& operator=(const KeywordMatcher&) = delete;
+
+    // The start positions (UTF-16 units) of every keyword's occurrences in `text`, by keyword
+    // index, ascending. Every occurrence is as long as its keyword. An empty keyword, or one that
+    // holds a paragraph break, has none.
+    std::vector<std::vector<qsizetype>> findAll(QStringView text) const;
+
+private:
+    struct Node {
+        std::int32_t fail = 0;
+        // The pattern that ends here, or -1.
+        std::int32_t pattern = -1;
+        // The nearest node on the fail chain (itself excluded) where a pattern ends, or -1.
+        std::int32_t nextOutput = -1;
+        // Most nodes have one child, kept here; the others of a branching node are in the
+        // edge table.
+        std::int32_t firstChild = -1;
+        char16_t firstUnit = 0;
+        bool branches = false;
+    };
+
+    std::int32_t child(std::int32_t node, char16_t unit) const;
+    std::int32_t addChild(std::int32_t node, char16_t unit);
+    void insertEdge(std::uint64_t key, std::int32_t value);
+    void buildFailLinks(const std::vector<std::int32_t>& parent,
+                        const std::vector<char16_t>& unitFromParent,
+                        const std::vector<std::int32_t>& depth);
+
+    std::vector<Node> nodes_;
+    // The root's edges as a direct table: most steps of a scan start again from the root.
+    std::vector<std::int32_t> rootEdges_;
+    // The further edges of branching nodes, in one open-addressing table keyed by
+    // (node << 16 | unit).
+    std::vector<std::uint64_t> edgeKeys_;
+    std::vector<std::int32_t> edgeValues_;
+    std::size_t edgeCount_ = 0;
+
+    std::vector<std::int32_t> patternOfKeyword_; // -1: the keyword can never match
+    std::vector<std::int32_t> patternLength_;
+};
+
+// The occurrences of one keyword, as KeywordMatcher gives them.
+std::vector<qsizetype> findWholeWord(QStringView text, const QString& keyword);

@@ -1,0 +1,211 @@
+#include "journal/JournalTree.h"
+
+#include "core/Text.h"
+#include "gui/Widgets.h"
+#include "journal/TreeIcons.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kRootKey = QStringLiteral("MyDreams");
+
+enum Level { RootLevel, YearLevel, MonthLevel, EntryLevel };
+
+QString monthText(const QVariant& month) {
+    const auto number = Text::wholeNumber(month);
+    if (number && *number >= 1 && *number <= 12)
+        return QLocale().standaloneMonthName(int(*number), QLocale::LongFormat);
+    // Only another tool can store such a month; show it as stored rather than lose its entries.
+    const QString stored = Text::plainValue(month);
+    return stored.isEmpty() ? QStringLiteral("?") : stored;
+}
+
+QString keyOf(const QTreeWidgetItem* node) {
+    return node ? node->data(0, Qt::UserRole).toString() : QString();
+}
+
+} // namespace
+
+JournalTree::JournalTree(JournalStore& store, QWidget* parent)
+    : QWidget(parent)
+    , store_(store)
+    , tree_(named(new QTreeWidget, "tvDreams"))
+    , orderSwitch_(makeButton(tr("Arrange by Name"), "Check1"))
+    , icons_(journalTreeIcons()) {
+    tree_->setHeaderHidden(true);
+    tree_->setIconSize(QSize(20, 20));
+    tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Long entry names scroll sideways rather than being cut short.
+    tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tree_->header()->setStretchLastSection(false);
+    tree_->setMinimumWidth(pixelsFromTwips(2595));
+    orderSwitch_->setCheckable(true);
+    orderSwitch_->setFixedHeight(pixelsFromTwips(495));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(pixelsFromTwips(105));
+    layout->addWidget(tree_, 1);
+    layout->addWidget(orderSwitch_);
+
+    connect(orderSwitch_, &QPushButton::clicked, this, &JournalTree::toggleOrder);
+    connect(tree_, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* node) { Q_EMIT nodeActivated(keyOf(node)); });
+    // The keyboard moves the selection without a click; the node it reaches opens all the same.
+    connect(tree_, &QTreeWidget::itemSelectionChanged, this, &JournalTree::queueSelectionCheck);
+    tree_->installEventFilter(this);
+    tree_->viewport()->installEventFilter(this);
+}
+
+QString JournalTree::entryKey(qint64 id) {
+    return QLatin1Char('~') + QString::number(id);
+}
+
+std::optional<qint64> JournalTree::entryId(const QString& key) {
+    // Entry nodes are the nodes whose key holds '~'; the ID follows the first character.
+    if (!key.contains(QLatin1Char('~')))
+        return std::nullopt;
+    bool ok = false;
+    const qint64 id = key.mid(1).toLongLong(&ok);
+    return ok ? std::optional<qint64>(id) : std::nullopt;
+}
+
+void JournalTree::reload() {
+    tree_->clear();
+    nodes_.clear();
+
+    // The nodes are built apart from the view and handed to it in one piece: adding ten thousand
+    // items one by one to a shown tree costs a model update each.
+    auto addNode = [this](QTreeWidgetItem* parent, const QString& key, const QString& text,
+                          Level level) {
+        auto* node = new QTreeWidgetItem;
+        node->setText(0, text);
+        node->setIcon(0, icons_.value(level));
+        node->setData(0, Qt::UserRole, key);
+        if (parent)
+            parent->addChild(node);
+        nodes_.insert(key, node);
+        return node;
+    };
+    QTreeWidgetItem* root = addNode(nullptr, kRootKey, tr("My Dreams"), RootLevel);
+
+    Result<std::vector<JournalEntry>> rows = store_.treeRows(order_);
+    if (rows) {
+        QTreeWidgetItem* month = nullptr;
+        QTreeWidgetItem* year = nullptr;
+        QString yearKey;
+        QString monthKey;
+        for (const JournalEntry& row : *rows) {
+            const QString yearText = Text::plainValue(row.year);
+            const QString monthNumber = Text::plainValue(row.month);
+            // The rows come ordered by year and month, so a new key starts a new node.
+            if (year == nullptr || yearKey != QLatin1Char('_') + yearText) {
+                yearKey = QLatin1Char('_') + yearText;
+                year = nodes_.value(yearKey);
+                if (year == nullptr)
+                    year = addNode(root, yearKey, yearText, YearLevel);
+                month = nullptr;
+            }
+            if (month == nullptr || monthKey != yearKey + QLatin1Char('_') + monthNumber) {
+                monthKey = yearKey + QLatin1Char('_') + monthNumber;
+                month = nodes_.value(monthKey);
+                if (month == nullptr)
+                    month = addNode(year, monthKey, monthText(row.month), MonthLevel);
+            }
+            const QString text = row.name + QStringLiteral(" (") + monthNumber + QLatin1Char('-') +
+                                 Text::plainValue(row.day) + QLatin1Char('-') + yearText +
+                                 QLatin1Char(')');
+            addNode(month, entryKey(row.id), text, EntryLevel);
+        }
+    }
+    tree_->addTopLevelItem(root);
+    root->setExpanded(true);
+    if (!rows)
+        Q_EMIT readFailed(rows.errorMessage());
+}
+
+void JournalTree::setOpenNode(const QString& key, bool expand) {
+    QTreeWidgetItem* node = nodes_.value(key);
+    openKey_ = node != nullptr ? key : QString();
+    if (node == nullptr) {
+        tree_->setCurrentItem(nullptr);
+        tree_->clearSelection();
+        return;
+    }
+    // As a click would leave it: its branch opened, the node in view.
+    for (QTreeWidgetItem* up = node->parent(); up != nullptr; up = up->parent())
+        up->setExpanded(true);
+    tree_->setCurrentItem(node);
+    if (expand)
+        node->setExpanded(true);
+    tree_->scrollToItem(node);
+}
+
+void JournalTree::reloadAfterRemoving(qint64 id) {
+    QTreeWidgetItem* entry = nodes_.value(entryKey(id));
+    QTreeWidgetItem* month = entry != nullptr ? entry->parent() : nullptr;
+    QTreeWidgetItem* year = month != nullptr ? month->parent() : nullptr;
+    const QString monthKey = keyOf(month);
+    const QString yearKey = keyOf(year);
+    reload();
+    setOpenNode(nodes_.contains(monthKey)  ? monthKey
+                : nodes_.contains(yearKey) ? yearKey
+                                           : kRootKey,
+                true);
+}
+
+void JournalTree::toggleOrder() {
+    order_ = orderSwitch_->isChecked() ? JournalOrder::ByName : JournalOrder::ByDate;
+    reload();
+    // The node of what the editor shows stays highlighted in the new arrangement.
+    setOpenNode(openKey_);
+    orderSwitch_->setText(orderSwitch_->isChecked() ? tr("Arrange by Date")
+                                                    : tr("Arrange by Name"));
+}
+
+bool JournalTree::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched == tree_ && type == QEvent::KeyRelease) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Delete && !key->isAutoRepeat())
+            Q_EMIT deletePressed();
+    } else if (watched == tree_->viewport() && type == QEvent::MouseButtonPress) {
+        // The press selects; the click that follows opens, so no question interrupts the press.
+        mouseDown_ = true;
+    } else if (watched == tree_->viewport() && type == QEvent::MouseButtonRelease) {
+        mouseDown_ = false;
+        // A press dragged off its node gives no click: the selection it left is opened then.
+        queueSelectionCheck();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void JournalTree::queueSelectionCheck() {
+    if (selectionCheckQueued_)
+        return;
+    selectionCheckQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            selectionCheckQueued_ = false;
+            checkSelection();
+        },
+        Qt::QueuedConnection);
+}
+
+void JournalTree::checkSelection() {
+    // A click opens its node on release.
+    if (mouseDown_)
+        return;
+    const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
+    if (selected.isEmpty() || keyOf(selected.first()) == openKey_)
+        return;
+    Q_EMIT nodeActivated(keyOf(selected.first()));
+}

@@ -1,0 +1,147 @@
+// The journal store on real files: what it refuses to open, what it opens only for reading, and
+// the entries it stores, finds and orders.
+
+#include "CoreTestSupport.h"
+#include "core/JournalStore.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+class JournalStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override { coretest::createJournal(path); }
+    std::unique_ptr<JournalStore> open() {
+        auto opened = JournalStore::open(path);
+        EXPECT_TRUE(opened) << opened.errorMessage().toStdString();
+        return opened ? std::move(*opened) : nullptr;
+    }
+    qint64 add(JournalStore& store, const QString& name, int year = 2008, int month = 3,
+               int day = 14) {
+        auto id = store.insert({0, name, QStringLiteral("text"), year, month, day});
+        EXPECT_TRUE(id) << id.errorMessage().toStdString();
+        return id.value_or(-1);
+    }
+    static QStringList names(const std::vector<JournalEntry>& entries) {
+        QStringList shown;
+        for (const JournalEntry& entry : entries)
+            shown << entry.name;
+        return shown;
+    }
+
+    QTemporaryDir folder;
+    QString path = folder.filePath(QStringLiteral("Dreams.dll"));
+};
+
+// A file that holds no usable journal is refused with a reason, and left exactly as it was.
+TEST_F(JournalStoreTest, FilesThatHoldNoUsableJournalAreRefusedUntouched) {
+    const QString other = folder.filePath(QStringLiteral("other.dll"));
+    coretest::exec(other, QStringLiteral("CREATE TABLE tblDreams (ID INTEGER PRIMARY KEY, Year)"));
+    const QString text = folder.filePath(QStringLiteral("text.dll"));
+    QFile textFile(text);
+    textFile.open(QIODevice::WriteOnly);
+    textFile.write(QByteArray(4096, 'x'));
+    textFile.close();
+    const QString truncated = folder.filePath(QStringLiteral("truncated.dll"));
+    {
+        auto store = open();
+        for (int i = 0; i < 300; ++i)
+            add(*store, QStringLiteral("entry %1").arg(i));
+    }
+    QFile::copy(path, truncated);
+    QFile::resize(truncated, QFileInfo(truncated).size() / 2);
+
+    const struct {
+        QString file;
+        const char* reason;
+    } cases[] = {{other, "Its table tblDreams has no column Month."},
+                 {text, "It is not a usable database"},
+                 {truncated, "damaged"},
+                 {folder.filePath(QStringLiteral("absent.dll")), "cannot be read"}};
+    for (const auto& refused : cases) {
+        const QByteArray before = coretest::fileBytes(refused.file);
+        auto opened = JournalStore::open(refused.file);
+        ASSERT_FALSE(opened) << refused.file.toStdString();
+        EXPECT_TRUE(opened.errorMessage().contains(QLatin1String(refused.reason)))
+            << opened.errorMessage().toStdString();
+        EXPECT_EQ(coretest::fileBytes(refused.file), before);
+        EXPECT_FALSE(QFile::exists(refused.file + QStringLiteral("-wal")));
+    }
+}
+
+// A journal the user may not write still opens, for reading; every write then fails.
+TEST_F(JournalStoreTest, AJournalThatCannotBeWrittenOpensForReading) {
+    add(*open(), QStringLiteral("Kept"));
+    const coretest::PermissionsApply asUser;
+    for (const QString& readOnly : {path, folder.path()}) {
+        const auto permissions = QFile::permissions(readOnly);
+        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
+        auto store = open();
+        ASSERT_TRUE(store);
+        EXPECT_TRUE(store->isReadOnly()) << readOnly.toStdString();
+        EXPECT_EQ(names(store->treeRows(JournalOrder::ByDate).value_or({})), QStringList{"Kept"});
+        EXPECT_FALSE(store->insert({0, QStringLiteral("New"), QStringLiteral("t"), 2008, 3, 1}));
+        store.reset();
+        QFile::setPermissions(readOnly, permissions);
+    }
+}
+
+TEST_F(JournalStoreTest, EntriesAreWrittenFoundAndRemovedByTheirId) {
+    auto store = open();
+    const qint64 id = add(*store, QStringLiteral("Flying"));
+    const qint64 other = add(*store, QStringLiteral("Falling"));
+    ASSERT_NE(id, other);
+    ASSERT_TRUE(
+        store->update({id, QStringLiteral("Soaring"), QStringLiteral("Higher."), 2009, 12, 31}));
+    const auto entry = store->entry(id);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->name, QStringLiteral("Soaring"));
+    EXPECT_EQ(entry->text, QStringLiteral("Higher."));
+    EXPECT_EQ(QVariantList({entry->year, entry->month, entry->day}),
+              QVariantList({2009LL, 12LL, 31LL}));
+    EXPECT_EQ(store->entry(other)->name, QStringLiteral("Falling"));
+
+    ASSERT_TRUE(store->remove(id));
+    EXPECT_FALSE(store->entry(id));
+    EXPECT_EQ(store->remove(id).errorMessage(), QStringLiteral("The entry no longer exists."));
+    EXPECT_FALSE(store->update({id, QStringLiteral("Gone"), QString(), 2009, 1, 1}));
+}
+
+// Names compare ignoring case for all of Unicode, with the spaces they were stored with; an
+// entry never clashes with itself.
+TEST_F(JournalStoreTest, ANameIsTakenOnlyByAnotherEntry) {
+    auto store = open();
+    const qint64 anger = add(*store, QStringLiteral("Ärger"));
+    add(*store, QStringLiteral("Spaced "));
+    EXPECT_TRUE(store->isNameTaken(QStringLiteral("ärger")).value_or(false));
+    EXPECT_FALSE(store->isNameTaken(QStringLiteral("ÄRGER"), anger).value_or(true));
+    EXPECT_FALSE(store->isNameTaken(QStringLiteral("Spaced")).value_or(true));
+    EXPECT_TRUE(store->isNameTaken(QStringLiteral("spaced ")).value_or(false));
+}
+
+TEST_F(JournalStoreTest, TheTreeRowsComeByMonthThenByDayOrByName) {
+    auto store = open();
+    add(*store, QStringLiteral("zebra"), 2008, 3, 1);
+    add(*store, QStringLiteral("Ärger"), 2008, 3, 2);
+    add(*store, QStringLiteral("Apple"), 2008, 3, 3);
+    add(*store, QStringLiteral("Later"), 2009, 1, 1);
+    add(*store, QStringLiteral("Earlier"), 2007, 12, 31);
+    EXPECT_EQ(names(store->treeRows(JournalOrder::ByDate).value_or({})),
+              QStringList({"Earlier", "zebra", "Ärger", "Apple", "Later"}));
+    EXPECT_EQ(names(store->treeRows(JournalOrder::ByName).value_or({})),
+              QStringList({"Earlier", "Apple", "zebra", "Ärger", "Later"}));
+}
+
+// What another program writes is seen, because the revision moves.
+TEST_F(JournalStoreTest, TheRevisionMovesWithEveryChangeFromAnywhere) {
+    auto store = open();
+    const qint64 start = store->revision();
+    add(*store, QStringLiteral("Own"));
+    const qint64 afterOwn = store->revision();
+    EXPECT_NE(afterOwn, start);
+    coretest::exec(path, QStringLiteral("INSERT INTO tblDreams (JournalName) VALUES ('Theirs')"));
+    EXPECT_NE(store->revision(), afterOwn);
+}
+
+} // namespace

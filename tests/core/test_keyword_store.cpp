@@ -1,0 +1,117 @@
+// The keyword store on real files: the list the panel shows, the rows an edit touches, and the
+// merge of an update under each policy, which commits all or nothing.
+
+#include "CoreTestSupport.h"
+#include "core/KeywordStore.h"
+
+#include <QTemporaryDir>
+
+namespace {
+
+class KeywordStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        coretest::createDictionary(path, {{"Snake", "Danger"},
+                                          {"cat", "Independence"},
+                                          {"Dog", "Loyalty"},
+                                          {"dog", "Friendship"},
+                                          {"water", "Emotions"}});
+        auto opened = KeywordStore::open(path);
+        ASSERT_TRUE(opened) << opened.errorMessage().toStdString();
+        store = std::move(*opened);
+    }
+    // Every row as "keyword=description", in the table's order.
+    QStringList dump() {
+        QStringList rows;
+        for (const QVariantList& row : coretest::query(
+                 path,
+                 QStringLiteral("SELECT Keyword, Description FROM tblKeywords ORDER BY rowid")))
+            rows << row.value(0).toString() + QLatin1Char('=') + row.value(1).toString();
+        return rows;
+    }
+
+    QTemporaryDir folder;
+    QString path = folder.filePath(QStringLiteral("Keywords.dll"));
+    std::unique_ptr<KeywordStore> store;
+};
+
+TEST_F(KeywordStoreTest, TheListIsAlphabeticalAndFollowsEveryChange) {
+    EXPECT_EQ(store->keywords().value_or({}), QStringList({"cat", "Dog", "dog", "Snake", "water"}));
+    EXPECT_EQ(store->search(QStringLiteral("AT")).value_or({}), QStringList({"cat", "water"}));
+    // Another program's write is seen at once: nothing stale is kept.
+    coretest::exec(path, QStringLiteral("INSERT INTO tblKeywords VALUES ('Bat', 'Night'), "
+                                        "(NULL, 'none'), ('', 'empty')"));
+    EXPECT_EQ(store->keywords().value_or({}),
+              QStringList({"", "Bat", "cat", "Dog", "dog", "Snake", "water"}));
+    EXPECT_EQ(store->search(QString()).value_or({}),
+              QStringList({"Bat", "cat", "Dog", "dog", "Snake", "water"}));
+}
+
+// Rows equal but for case are one keyword: the last shows its meaning, an edit rewrites them all
+// and nothing else, and a delete is offered row by row.
+TEST_F(KeywordStoreTest, AKeywordIsAllItsRowsThatCompareEqual) {
+    EXPECT_EQ(store->find(QStringLiteral("DOG"))->value().description,
+              QStringLiteral("Friendship"));
+    EXPECT_FALSE(store->find(QStringLiteral("Do"))->has_value());
+    EXPECT_EQ(store->rowsOf(QStringLiteral("dog"))->size(), 2u);
+
+    EXPECT_EQ(store->update(QStringLiteral("dog"), QStringLiteral("DOG"), QStringLiteral("Trust"))
+                  .value_or(-1),
+              2);
+    EXPECT_EQ(
+        store->update(QStringLiteral("Do"), QStringLiteral("Do"), QStringLiteral("x")).value_or(-1),
+        0);
+    ASSERT_TRUE(store->removeRow(store->rowsOf(QStringLiteral("dog"))->front()));
+    EXPECT_EQ(dump(),
+              QStringList({"Snake=Danger", "cat=Independence", "DOG=Trust", "water=Emotions"}));
+}
+
+// An existing keyword keeps its own spelling under every policy; a keyword added earlier in the
+// same run is found by the later item.
+TEST_F(KeywordStoreTest, EachPolicyMergesExistingKeywordsItsWay) {
+    const struct {
+        MergePolicy policy;
+        QStringList expected;
+    } cases[] = {
+        {MergePolicy::KeepExisting, {"Snake=Danger", "Owl=Wisdom"}},
+        {MergePolicy::Overwrite, {"Snake=Healing", "Owl=Night"}},
+        {MergePolicy::Append, {"Snake=Danger ; Healing", "Owl=Wisdom ; Night"}},
+    };
+    for (const auto& merge : cases) {
+        coretest::exec(path, QStringLiteral("DELETE FROM tblKeywords WHERE Keyword <> 'Snake'"));
+        coretest::exec(path, QStringLiteral("UPDATE tblKeywords SET Description = 'Danger'"));
+        const auto outcome =
+            store->merge({{"SNAKE", "Healing"}, {"Owl", "Wisdom"}, {"owl", "Night"}}, merge.policy);
+        ASSERT_TRUE(outcome) << outcome.errorMessage().toStdString();
+        EXPECT_EQ(outcome->refused, 0);
+        EXPECT_EQ(dump(), merge.expected);
+    }
+}
+
+// A cancelled merge leaves the dictionary as it was; a row the dictionary refuses is left out
+// alone and counted.
+TEST_F(KeywordStoreTest, AMergeCommitsAllButRefusedRowsOrNothing) {
+    const QStringList before = dump();
+    int seen = 0;
+    const auto cancelled =
+        store->merge({{"Owl", "Wisdom"}, {"Bat", "Night"}}, MergePolicy::Overwrite, [&](int done) {
+            seen = done;
+            return done < 2;
+        });
+    ASSERT_TRUE(cancelled);
+    EXPECT_TRUE(cancelled->cancelled);
+    EXPECT_EQ(seen, 2);
+    EXPECT_EQ(dump(), before);
+
+    coretest::exec(path, QStringLiteral("CREATE TRIGGER no_bats BEFORE INSERT ON tblKeywords "
+                                        "WHEN NEW.Keyword = 'Bat' BEGIN "
+                                        "SELECT RAISE(ABORT, 'no bats here'); END"));
+    const auto merged = store->merge({{"Owl", "Wisdom"}, {"Bat", "Night"}, {"Eel", "Slip"}},
+                                     MergePolicy::Overwrite);
+    ASSERT_TRUE(merged);
+    EXPECT_EQ(merged->refused, 1);
+    EXPECT_EQ(merged->firstRefusal, QStringLiteral("Bat: no bats here"));
+    EXPECT_EQ(dump(), before + QStringList({"Owl=Wisdom", "Eel=Slip"}));
+}
+
+} // namespace
