@@ -43,9 +43,8 @@ bool setEffectiveOverrides(bool on) {
 QList<QVariantList> query(const QString& file, const QString& sql, const QVariantList& params) {
     QList<QVariantList> rows;
     sqlite3* db = nullptr;
-    // Straight to the file system, beside any fault a test simulates for the program.
     if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, "unix") != SQLITE_OK) {
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
         ADD_FAILURE() << "cannot open " << file.toStdString();
         sqlite3_close(db);
         return rows;

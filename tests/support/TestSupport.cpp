@@ -1,7 +1,6 @@
 #include "TestSupport.h"
 
 #include "CoreTestSupport.h"
-#include "FaultVfs.h"
 #include "app/Application.h"
 #include "app/WebPages.h"
 #include "core/InstanceLock.h"
@@ -21,10 +20,10 @@
 #include <QStandardPaths>
 #include <QTimer>
 
-#include <cstdlib>
+#include <csignal>
 #include <deque>
 #include <memory>
-#include <sqlite3.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace testsupport {
@@ -116,15 +115,12 @@ Messages& messages() {
 MessageBox::Button answerMessage(const MessageBox::Message& message) {
     Messages& state = messages();
     state.shown << message;
-    if (!state.answers.empty()) {
-        const MessageBox::Button answer = state.answers.front();
-        state.answers.pop_front();
-        return answer;
+    if (state.answers.empty()) {
+        ADD_FAILURE() << "nobody answers " << message.text.toStdString();
+        return message.defaultButton;
     }
-    // Nobody queued an answer: a real box shows, as it would for the user.
-    MessageBox::setAnswerer({});
-    const MessageBox::Button answer = MessageBox::show(nullptr, message);
-    MessageBox::setAnswerer(answerMessage);
+    const MessageBox::Button answer = state.answers.front();
+    state.answers.pop_front();
     return answer;
 }
 
@@ -145,14 +141,12 @@ void installDialogAnswerer();
 QString answerFileDialog(const QString& title, const QStringList& nameFilters) {
     Dialogs& state = dialogs();
     state.offeredFileTypes = nameFilters.join(QLatin1String(";;"));
-    if (!state.fileNames.empty()) {
-        const QString name = state.fileNames.front();
-        state.fileNames.pop_front();
-        return name;
+    if (state.fileNames.empty()) {
+        ADD_FAILURE() << "nobody answers the file dialog " << title.toStdString();
+        return QString();
     }
-    FileDialog::setAnswerer({});
-    const QString name = FileDialog::openFileName(nullptr, title, nameFilters);
-    installDialogAnswerer();
+    const QString name = state.fileNames.front();
+    state.fileNames.pop_front();
     return name;
 }
 
@@ -187,14 +181,16 @@ QWidget* openWindow(const char* name) {
     return nullptr;
 }
 
-// Files a test made read-only, with the permissions they had, and the user's rights it took.
-struct ReadOnlyFiles {
-    std::vector<std::pair<QString, QFile::Permissions>> files;
+// Files a test made read-only, with the permissions they had, the user's rights it took, and
+// the file-size limit a full disk replaced.
+struct Faults {
+    std::vector<std::pair<QString, QFile::Permissions>> readOnly;
     std::unique_ptr<PermissionsApply> asUser;
+    std::optional<rlimit> sizeLimit;
 };
 
-ReadOnlyFiles& readOnlyFiles() {
-    static ReadOnlyFiles state;
+Faults& faults() {
+    static Faults state;
     return state;
 }
 
@@ -359,27 +355,34 @@ QStringList OpenedPages() {
 }
 
 void SimulateFault(Fault fault, const QString& file) {
-    ReadOnlyFiles& readOnly = readOnlyFiles();
+    Faults& state = faults();
     switch (fault) {
     case Fault::None:
-        readOnly.asUser.reset();
-        for (const auto& [path, permissions] : readOnly.files)
+        state.asUser.reset();
+        for (const auto& [path, permissions] : state.readOnly)
             QFile::setPermissions(path, permissions);
-        readOnly.files.clear();
-        endWriteFaults();
+        state.readOnly.clear();
+        if (state.sizeLimit) {
+            ::setrlimit(RLIMIT_FSIZE, &*state.sizeLimit);
+            state.sizeLimit.reset();
+        }
         break;
     case Fault::ReadOnly:
-        // Read-only for real: the file refuses writes, and this thread honours that as a user
-        // does, until the faults end.
-        readOnly.files.emplace_back(file, QFile::permissions(file));
+        // Read-only for real, and this thread honours that as a user does until the faults end.
+        state.readOnly.emplace_back(file, QFile::permissions(file));
         QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-        if (!readOnly.asUser)
-            readOnly.asUser = std::make_unique<PermissionsApply>();
-        // A connection opened before keeps its right to write: take that too.
-        failWrites(file, WriteFault::ReadOnly);
+        if (!state.asUser)
+            state.asUser = std::make_unique<PermissionsApply>();
         break;
     case Fault::DiskFull:
-        failWrites(file, WriteFault::DiskFull);
+        // No file of this process grows or changes any more: each write fails as on a full disk.
+        if (!state.sizeLimit) {
+            rlimit normal{};
+            ::getrlimit(RLIMIT_FSIZE, &normal);
+            state.sizeLimit = normal;
+            const rlimit full{0, normal.rlim_max};
+            ::setrlimit(RLIMIT_FSIZE, &full);
+        }
         break;
     }
 }
@@ -460,7 +463,8 @@ int RunTests(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    installFaultVfs();
+    // A write beyond the file-size limit fails rather than ending the process.
+    std::signal(SIGXFSZ, SIG_IGN);
     installAnswerers();
     UrlRecorder urls;
     g_urls = &urls;
@@ -486,8 +490,8 @@ void ProgramFixture::SetUp() {
 }
 
 void ProgramFixture::TearDown() {
-    CloseAll();
     SimulateFault(Fault::None);
+    CloseAll();
     EXPECT_TRUE(messages().answers.empty()) << "a queued answer was never asked for";
     messages() = {};
     dialogs().fileNames.clear();

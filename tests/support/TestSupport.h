@@ -101,7 +101,9 @@ void SetToday(const std::optional<QDate>& today);
 QString SettingsFile();
 // The web pages opened since the last call: "help", "home", "download" or "closing".
 QStringList OpenedPages();
-// Writes to `file` fail from now on as on a read-only file or a full disk; None ends every fault.
+// ReadOnly: `file` refuses writes from its next opening on, as a read-only file does. DiskFull:
+// every write of this process fails from now on, as on a full disk (whatever `file` says), also
+// through files opened before. None ends every fault.
 enum class Fault { None, ReadOnly, DiskFull };
 void SimulateFault(Fault fault, const QString& file = QString());
 
