@@ -1,10 +1,9 @@
-// The journal store on real files: what it refuses to open, what it opens only for reading, and
-// the entries it stores, finds and orders.
+// The journal store on real files: the entries it stores, finds and orders. What it refuses to
+// open, and what it opens only for reading, the start-up tests show with the program's messages.
 
 #include "CoreTestSupport.h"
 #include "core/JournalStore.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 namespace {
@@ -33,59 +32,6 @@ protected:
     QTemporaryDir folder;
     QString path = folder.filePath(QStringLiteral("Dreams.dll"));
 };
-
-// A file that holds no usable journal is refused with a reason, and left exactly as it was.
-TEST_F(JournalStoreTest, FilesThatHoldNoUsableJournalAreRefusedUntouched) {
-    const QString other = folder.filePath(QStringLiteral("other.dll"));
-    coretest::exec(other, QStringLiteral("CREATE TABLE tblDreams (ID INTEGER PRIMARY KEY, Year)"));
-    const QString text = folder.filePath(QStringLiteral("text.dll"));
-    QFile textFile(text);
-    textFile.open(QIODevice::WriteOnly);
-    textFile.write(QByteArray(4096, 'x'));
-    textFile.close();
-    const QString truncated = folder.filePath(QStringLiteral("truncated.dll"));
-    {
-        auto store = open();
-        for (int i = 0; i < 300; ++i)
-            add(*store, QStringLiteral("entry %1").arg(i));
-    }
-    QFile::copy(path, truncated);
-    QFile::resize(truncated, QFileInfo(truncated).size() / 2);
-
-    const struct {
-        QString file;
-        const char* reason;
-    } cases[] = {{other, "Its table tblDreams has no column Month."},
-                 {text, "It is not a usable database"},
-                 {truncated, "damaged"},
-                 {folder.filePath(QStringLiteral("absent.dll")), "cannot be read"}};
-    for (const auto& refused : cases) {
-        const QByteArray before = coretest::fileBytes(refused.file);
-        auto opened = JournalStore::open(refused.file);
-        ASSERT_FALSE(opened) << refused.file.toStdString();
-        EXPECT_TRUE(opened.errorMessage().contains(QLatin1String(refused.reason)))
-            << opened.errorMessage().toStdString();
-        EXPECT_EQ(coretest::fileBytes(refused.file), before);
-        EXPECT_FALSE(QFile::exists(refused.file + QStringLiteral("-wal")));
-    }
-}
-
-// A journal the user may not write still opens, for reading; every write then fails.
-TEST_F(JournalStoreTest, AJournalThatCannotBeWrittenOpensForReading) {
-    add(*open(), QStringLiteral("Kept"));
-    const coretest::PermissionsApply asUser;
-    for (const QString& readOnly : {path, folder.path()}) {
-        const auto permissions = QFile::permissions(readOnly);
-        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
-        auto store = open();
-        ASSERT_TRUE(store);
-        EXPECT_TRUE(store->isReadOnly()) << readOnly.toStdString();
-        EXPECT_EQ(names(store->treeRows(JournalOrder::ByDate).value_or({})), QStringList{"Kept"});
-        EXPECT_FALSE(store->insert({0, QStringLiteral("New"), QStringLiteral("t"), 2008, 3, 1}));
-        store.reset();
-        QFile::setPermissions(readOnly, permissions);
-    }
-}
 
 TEST_F(JournalStoreTest, EntriesAreWrittenFoundAndRemovedByTheirId) {
     auto store = open();
