@@ -67,21 +67,25 @@ TEST_F(KeywordStoreTest, AKeywordIsAllItsRowsThatCompareEqual) {
 }
 
 // An existing keyword keeps its own spelling under every policy; a keyword added earlier in the
-// same run is found by the later item.
+// same run is found by the later item; a quote is part of the keyword, never of a query.
 TEST_F(KeywordStoreTest, EachPolicyMergesExistingKeywordsItsWay) {
     const struct {
         MergePolicy policy;
         QStringList expected;
     } cases[] = {
-        {MergePolicy::KeepExisting, {"Snake=Danger", "Owl=Wisdom"}},
-        {MergePolicy::Overwrite, {"Snake=Healing", "Owl=Night"}},
-        {MergePolicy::Append, {"Snake=Danger ; Healing", "Owl=Wisdom ; Night"}},
+        {MergePolicy::KeepExisting, {"Snake=Danger", "Owl=Wisdom", "x' OR 'a'='a=Injected"}},
+        {MergePolicy::Overwrite, {"Snake=Healing", "Owl=Night", "x' OR 'a'='a=Injected"}},
+        {MergePolicy::Append,
+         {"Snake=Danger ; Healing", "Owl=Wisdom ; Night", "x' OR 'a'='a=Injected"}},
     };
     for (const auto& merge : cases) {
         coretest::exec(path, QStringLiteral("DELETE FROM tblKeywords WHERE Keyword <> 'Snake'"));
         coretest::exec(path, QStringLiteral("UPDATE tblKeywords SET Description = 'Danger'"));
-        const auto outcome =
-            store->merge({{"SNAKE", "Healing"}, {"Owl", "Wisdom"}, {"owl", "Night"}}, merge.policy);
+        const auto outcome = store->merge({{"SNAKE", "Healing"},
+                                           {"Owl", "Wisdom"},
+                                           {"owl", "Night"},
+                                           {"x' OR 'a'='a", "Injected"}},
+                                          merge.policy);
         ASSERT_TRUE(outcome) << outcome.errorMessage().toStdString();
         EXPECT_EQ(outcome->refused, 0);
         EXPECT_EQ(dump(), merge.expected);

@@ -1,12 +1,17 @@
 // Reading update files without the windows: the forms users make them in, a file whose latest
-// rows still sit in its log, and files that would take too long or too much to read.
+// rows still sit in its log, files no update can come from, and files that would take too long
+// or too much to read.
 
 #include "CoreTestSupport.h"
 #include "core/UpdateFile.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -66,6 +71,63 @@ TEST_F(UpdateFileRead, RowsStillInTheWriteAheadLogAreRead) {
     EXPECT_EQ(coretest::fileBytes(path), main);
     EXPECT_EQ(coretest::fileBytes(path + "-wal"), log);
     sqlite3_close(writer);
+}
+
+// Each is refused with its reason, and left as it was.
+TEST_F(UpdateFileRead, FilesNoUpdateCanComeFromAreRefusedWithTheirReason) {
+    const QString own = Make("Keywords.dll", "CREATE TABLE tblKeywords (Keyword, Description)");
+    const auto path = [this](const QString& name) {
+        return name.startsWith('/') ? name : folder.filePath(name);
+    };
+    QFile text(path("text.udj"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly) && text.write("Keyword\tDescription\n"));
+    text.close();
+    const QString truncated =
+        Make("truncated.udj",
+             "CREATE TABLE tblKeywords (Keyword, Description);\n"
+             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+             "INSERT INTO tblKeywords SELECT i, printf('%.200c', 'm') FROM n");
+    QFile::resize(truncated, QFileInfo(truncated).size() / 2);
+    QFile::setPermissions(Make("locked.udj", "CREATE TABLE tblKeywords (Keyword, Description)"),
+                          QFileDevice::WriteOwner);
+    Make("no table.udj", "CREATE TABLE tblWords (Keyword)");
+    Make("other columns.udj", "CREATE TABLE tblKeywords (Word, Meaning)");
+    // Read, this view would never end, and its sort would fill the disk.
+    Make("endless.udj", "CREATE VIEW tblKeywords AS WITH RECURSIVE r(Keyword, Description) AS "
+                        "(SELECT 'a', 'b' UNION ALL SELECT Keyword || 'a', Description FROM r) "
+                        "SELECT * FROM r");
+    QDir(folder.path()).mkdir("folder.udj");
+    // A named pipe would block the reader forever once opened.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.udj")).constData(), 0600), 0);
+    QFile::link(path("loop.udj"), path("loop.udj"));
+    QFile::link(own, path("linked.udj"));
+    ASSERT_EQ(
+        ::link(QFile::encodeName(own).constData(), QFile::encodeName(path("hard.udj")).constData()),
+        0);
+
+    const std::pair<const char*, const char*> refused[] = {
+        {"text.udj", "not an SQLite database"},
+        {"truncated.udj", "damaged or incomplete"},
+        {"locked.udj", "Permission denied"},
+        {"no table.udj", "no table named tblKeywords"},
+        {"other columns.udj", "lacks the columns Keyword and Description"},
+        {"endless.udj", "is a view"},
+        {"folder.udj", "folder"},
+        {"pipe.udj", "named pipe"},
+        {"/dev/zero", "device"},
+        {"missing.udj", "does not exist"},
+        {"loop.udj", "cannot be read"},
+        {"linked.udj", "own data file"},
+        {"hard.udj", "own data file"}};
+    const coretest::PermissionsApply asUser;
+    for (const auto& [name, why] : refused) {
+        const bool file = QFileInfo(path(name)).isFile();
+        const QByteArray before = file ? coretest::fileBytes(path(name)) : QByteArray();
+        const auto rows = UpdateFile::read(path(name), {own});
+        EXPECT_TRUE(!rows && rows.errorMessage().contains(QLatin1String(why)))
+            << name << ": " << Rows(rows);
+        EXPECT_EQ(file ? coretest::fileBytes(path(name)) : QByteArray(), before) << name;
+    }
 }
 
 // Work is bounded: too many rows, too large a value or file, too long a read, each refused
