@@ -70,59 +70,38 @@ protected:
     QPlainTextEdit* meaning = nullptr;
 };
 
-TEST_F(DictionaryPanel, FillsSortedIgnoringCaseByTheLocaleAndShowsThePickedRow) {
-    const QStringList all = {"Apple", "Ärger", "Bat", "cat", "Dog", "dog", "Water"};
-    EXPECT_EQ(entries(), all);
-    // Either entry of a keyword stored twice shows its last row; a NULL meaning shows empty.
-    for (const char* entry : {"Dog", "dog"}) {
-        pick(entry);
-        EXPECT_EQ(shown(), "Dog=second");
-    }
-    Exec(KeywordsFile(), "UPDATE tblKeywords SET Description = NULL WHERE Keyword = 'cat'");
-    pick("cat");
-    EXPECT_EQ(shown(), "cat=");
+// What the list holds, the core's tests show; here, its order in the user's locale, the row a
+// pick shows, and a refresh.
+TEST_F(DictionaryPanel, FillsSortedByTheLocaleAndShowsThePickedRow) {
+    EXPECT_EQ(entries(), QStringList({"Apple", "Ärger", "Bat", "cat", "Dog", "dog", "Water"}));
+    // Either entry of a keyword stored twice shows its last row.
+    pick("dog");
+    EXPECT_EQ(shown(), "Dog=second");
 
-    // A NULL keyword is left out; an empty one shows as an empty entry. Nothing gets selected and
-    // the boxes keep what they showed.
-    Exec(KeywordsFile(), "INSERT INTO tblKeywords VALUES (NULL, 'none'), ('', 'e')");
-    pick("Dog");
+    // A refresh drops rows gone from the table, selects nothing and keeps the boxes as they were.
+    // Swedish puts Ä after Z.
     keyword->setText("typed");
-    button("cmdRefresh")->click();
-    EXPECT_EQ(entries(), QStringList{""} + all);
-    EXPECT_TRUE(list->selectedItems().isEmpty());
-    EXPECT_EQ(shown(), "typed=second");
-
-    // Rows gone from the table are gone from the list. Swedish puts Ä after Z.
-    Exec(KeywordsFile(), "DELETE FROM tblKeywords WHERE Keyword IN ('Bat', '')");
+    Exec(KeywordsFile(), "DELETE FROM tblKeywords WHERE Keyword = 'Bat'");
     QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
     button("cmdRefresh")->click();
     EXPECT_EQ(entries(), QStringList({"Apple", "cat", "Dog", "dog", "Water", "Ärger"}));
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    EXPECT_EQ(shown(), "typed=second");
 }
 
 TEST_F(DictionaryPanel, SearchFollowsTheTextAsTyped) {
     auto* search = Find<QLineEdit>(w, "txtSearch");
-    Exec(KeywordsFile(), "INSERT INTO tblKeywords VALUES ('', 'empty')");
     pick("Apple");
     search->setText("AT");
     EXPECT_EQ(entries(), QStringList({"Bat", "cat", "Water"}));
     EXPECT_TRUE(list->selectedItems().isEmpty());
     EXPECT_EQ(shown(), "Apple=fruit");
-    // The same search again, from a click into the box, leaves nothing selected either.
-    pick("cat");
-    QTest::mouseClick(search, Qt::LeftButton);
-    EXPECT_EQ(list->currentItem(), nullptr);
-    search->setText("  cat  ");
-    EXPECT_EQ(entries(), QStringList{"cat"});
-    search->setText("äR"); // case is ignored beyond ASCII
+    search->setText("  äR  ");
     EXPECT_EQ(entries(), QStringList{"Ärger"});
-
-    // A keyword added meanwhile shows on the next search, from the button as from the keyboard.
+    // A keyword added meanwhile shows on the next search from the button.
     Exec(KeywordsFile(), "INSERT INTO tblKeywords VALUES ('Lärm', 'noise')");
     button("cmdSearch")->click();
     EXPECT_EQ(entries(), QStringList({"Ärger", "Lärm"}));
-    // Emptied, the box lists every keyword (eight) but the empty one.
-    search->setText("   ");
-    EXPECT_EQ(entries().size(), 8);
 }
 
 TEST_F(DictionaryPanel, AMissingOrUnreadableDictionaryLeavesTheListEmptyAndSaysNothing) {
@@ -217,20 +196,14 @@ TEST_F(DictionaryPanel, EditRewritesEveryRowOfThePickedKeywordAndNoOther) {
     press("cmdUpdateKeyword", {Reply::OK});
     EXPECT_EQ(rows(), edited + "Dog=" + exact);
 
-    // Picked cat, then typed another keyword over it; or nothing picked, as in add mode:
-    // nothing changes, and the typing stays.
+    // Picked cat, then typed another keyword over it: nothing changes, and the typing stays.
     const QString before = rows();
     pick("cat");
     type("Bat", "night");
     EXPECT_EQ(press("cmdUpdateKeyword", {Reply::OK}),
               QStringList{"Critical: Please Select The Keyword From The Given List"});
     EXPECT_EQ(shown(), "Bat=night");
-    press("cmdAddKeyword");
-    type("Water", "rain");
-    EXPECT_EQ(press("cmdUpdateKeyword", {Reply::OK}),
-              QStringList{"Critical: Please Select The Keyword From The Given List"});
     EXPECT_EQ(rows(), before);
-    press("cmdBack_1", {Reply::No});
 
     // A picked keyword that is gone meanwhile: nothing changes, and the user is told so.
     pick("Bat");
@@ -272,12 +245,6 @@ TEST_F(DictionaryPanel, BackButtonsAskAboutAPendingAddAndStay) {
         EXPECT_EQ(PanelInFront(), "Frame4");
         EXPECT_EQ(addMode(), "&Add, list on, 'heron'");
         EXPECT_EQ(shown(), "heron=patience");
-        // The list answers a click again.
-        const QListWidgetItem* bat = list->findItems("Bat", Qt::MatchExactly).value(0);
-        ASSERT_NE(bat, nullptr);
-        list->scrollToItem(bat);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(bat).center());
-        EXPECT_EQ(shown(), "Bat=b");
         EXPECT_EQ(press(back), QStringList{});
         EXPECT_EQ(PanelInFront(), target);
     }
@@ -291,11 +258,11 @@ TEST_F(DictionaryPanel, BackButtonsAskAboutAPendingAddAndStay) {
     EXPECT_TRUE(rows().endsWith(" heron=patience"));
 }
 
-class FailedKeywordWrite : public DictionaryPanel, public ::testing::WithParamInterface<Fault> {};
-
-TEST_P(FailedKeywordWrite, IsReportedAndKeepsWhatWasTyped) {
+// A disk that fills up while the program runs; a file read-only from the start shows the
+// same way, as the journal's tests show.
+TEST_F(DictionaryPanel, AFailedWriteIsReportedAndKeepsWhatWasTyped) {
     const QString before = rows();
-    SimulateFault(GetParam(), KeywordsFile());
+    SimulateFault(Fault::DiskFull);
     press("cmdAddKeyword");
     type("owl", "wisdom");
     EXPECT_TRUE(saysOnly(press("cmdAddKeyword", {Reply::OK}), "Keyword \"owl\" Was Not Saved"));
@@ -314,8 +281,5 @@ TEST_P(FailedKeywordWrite, IsReportedAndKeepsWhatWasTyped) {
     SimulateFault(Fault::None);
     EXPECT_EQ(rows(), before);
 }
-
-INSTANTIATE_TEST_SUITE_P(ReadOnlyOrFull, FailedKeywordWrite,
-                         ::testing::Values(Fault::ReadOnly, Fault::DiskFull));
 
 } // namespace
