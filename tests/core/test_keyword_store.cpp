@@ -66,8 +66,9 @@ TEST_F(KeywordStoreTest, AKeywordIsAllItsRowsThatCompareEqual) {
               QStringList({"Snake=Danger", "cat=Independence", "DOG=Trust", "water=Emotions"}));
 }
 
-// An existing keyword keeps its own spelling under every policy; a keyword added earlier in the
-// same run is found by the later item; a quote is part of the keyword, never of a query.
+// An existing keyword keeps its own spelling under every policy, and a meaning appended twice is
+// there twice; a keyword added earlier in the same run is found by the later item; a quote is
+// part of the keyword, never of a query.
 TEST_F(KeywordStoreTest, EachPolicyMergesExistingKeywordsItsWay) {
     const struct {
         MergePolicy policy;
@@ -76,7 +77,7 @@ TEST_F(KeywordStoreTest, EachPolicyMergesExistingKeywordsItsWay) {
         {MergePolicy::KeepExisting, {"Snake=Danger", "Owl=Wisdom", "x' OR 'a'='a=Injected"}},
         {MergePolicy::Overwrite, {"Snake=Healing", "Owl=Night", "x' OR 'a'='a=Injected"}},
         {MergePolicy::Append,
-         {"Snake=Danger ; Healing", "Owl=Wisdom ; Night", "x' OR 'a'='a=Injected"}},
+         {"Snake=Danger ; Healing ; Healing", "Owl=Wisdom ; Night", "x' OR 'a'='a=Injected"}},
     };
     for (const auto& merge : cases) {
         coretest::exec(path, QStringLiteral("DELETE FROM tblKeywords WHERE Keyword <> 'Snake'"));
@@ -84,6 +85,7 @@ TEST_F(KeywordStoreTest, EachPolicyMergesExistingKeywordsItsWay) {
         const auto outcome = store->merge({{"SNAKE", "Healing"},
                                            {"Owl", "Wisdom"},
                                            {"owl", "Night"},
+                                           {"snake", "Healing"},
                                            {"x' OR 'a'='a", "Injected"}},
                                           merge.policy);
         ASSERT_TRUE(outcome) << outcome.errorMessage().toStdString();

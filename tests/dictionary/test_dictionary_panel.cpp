@@ -196,14 +196,20 @@ TEST_F(DictionaryPanel, EditRewritesEveryRowOfThePickedKeywordAndNoOther) {
     press("cmdUpdateKeyword", {Reply::OK});
     EXPECT_EQ(rows(), edited + "Dog=" + exact);
 
-    // Picked cat, then typed another keyword over it: nothing changes, and the typing stays.
+    // Picked cat, then typed another keyword over it; or nothing picked, as in add mode:
+    // nothing changes, and the typing stays.
     const QString before = rows();
     pick("cat");
     type("Bat", "night");
     EXPECT_EQ(press("cmdUpdateKeyword", {Reply::OK}),
               QStringList{"Critical: Please Select The Keyword From The Given List"});
     EXPECT_EQ(shown(), "Bat=night");
+    press("cmdAddKeyword");
+    type("Water", "rain");
+    EXPECT_EQ(press("cmdUpdateKeyword", {Reply::OK}),
+              QStringList{"Critical: Please Select The Keyword From The Given List"});
     EXPECT_EQ(rows(), before);
+    press("cmdBack_1", {Reply::No});
 
     // A picked keyword that is gone meanwhile: nothing changes, and the user is told so.
     pick("Bat");
