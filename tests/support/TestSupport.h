@@ -101,9 +101,11 @@ void SetToday(const std::optional<QDate>& today);
 QString SettingsFile();
 // The web pages opened since the last call: "help", "home", "download" or "closing".
 QStringList OpenedPages();
-// ReadOnly: `file` refuses writes from its next opening on, as a read-only file does. DiskFull:
-// every write of this process fails from now on, as on a full disk (whatever `file` says), also
-// through files opened before. None ends every fault.
+// ReadOnly: `file` refuses writes from its next opening on, as a read-only file does (set it
+// before the start). DiskFull: every write of this process fails from now on, as on a full disk,
+// also through files opened before, whatever `file` says (set it once the program has started:
+// opening a data file writes; test output to a file rather than a pipe is lost meanwhile). None
+// ends every fault.
 enum class Fault { None, ReadOnly, DiskFull };
 void SimulateFault(Fault fault, const QString& file = QString());
 
