@@ -180,7 +180,7 @@ AnalysisPanel::AnalysisPanel(KeywordStore& store, QWidget* parent)
     setTextZoom(0);
     applyReadingFont(found_);
     found_->setColumnWidth(0, textWidth(found_, 18));
-    limitLineLength(view_, 100);
+    limitLineLength(view_, 80);
     setTabChain({view_, found_, toDictionary, toJournal, toHome});
     addButtonShortcut(this, QKeySequence(Qt::Key_Escape), toHome);
 

@@ -110,7 +110,7 @@ JournalEditor::JournalEditor(JournalStore& store, std::function<QDate()> today, 
     newEntry_->hide();
     applyPanelFonts(this);
     setTextZoom(0);
-    limitLineLength(text_, 100);
+    limitLineLength(text_, 80);
     setTabChain({name_, month_, day_, year_, text_, save_, analyze, print, delete_, cancel_, back});
     // Tab is typed into the dream; Ctrl+Tab leaves it, as in other editors.
     text_->installEventFilter(this);

@@ -66,7 +66,7 @@ JournalTree::JournalTree(JournalStore& store, QWidget* parent)
 QSize JournalTree::sizeHint() const {
     // Room for an entry's name and date beside the icons of its three levels.
     const int levels = 3 * tree_->indentation() + tree_->iconSize().width();
-    return {levels + textWidth(tree_, 40), QWidget::sizeHint().height()};
+    return {levels + textWidth(tree_, 44), QWidget::sizeHint().height()};
 }
 
 QString JournalTree::entryKey(qint64 id) {
