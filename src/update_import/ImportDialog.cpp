@@ -87,6 +87,8 @@ ImportDialog::ImportDialog(KeywordStore& dictionary, const QStringList& ownFiles
     layout->addWidget(policies_);
     layout->addLayout(buttons);
     setTabChain({list_, overwrite_, keep, append_, import_, cancel});
+    // Laid out now, before it has a window: its size limits then need no change once shown.
+    layout->activate();
     resize(sizeHint().expandedTo(QSize(textWidth(this, 90), textWidth(this, 70))));
 
     connect(import_, &QPushButton::clicked, this, &ImportDialog::startImport);
