@@ -84,9 +84,11 @@ JournalEditor::JournalEditor(JournalStore& store, std::function<QDate()> today, 
         year_->addItem(QString::number(year));
 
     auto* date = new QHBoxLayout;
-    date->addWidget(month_, 3);
-    date->addWidget(day_, 1);
-    date->addWidget(year_, 2);
+    // The lists as wide as their items, not spread over a wide window.
+    date->addWidget(month_);
+    date->addWidget(day_);
+    date->addWidget(year_);
+    date->addStretch(1);
     auto* fields = new QGridLayout;
     fields->addWidget(nameLabel, 0, 0);
     fields->addWidget(name_, 0, 1);
