@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes pictures of the real program under Xvfb into docs/screenshots (for the README).
-# Usage: scripts/screenshot.sh [WIDTH HEIGHT]
+# Usage: scripts/screenshot.sh [--maximized | WIDTH HEIGHT]
+# Each panel is taken twice: in the light style, and in the Fusion style with a dark palette.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,5 +12,7 @@ if ! command -v xvfb-run >/dev/null; then
 fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build --target oneirion-screenshot -j "$(nproc)"
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" \
-  build/oneirion-screenshot docs/screenshots "$@"
+for style in "" --dark; do
+  QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" \
+    build/oneirion-screenshot docs/screenshots $style "$@"
+done

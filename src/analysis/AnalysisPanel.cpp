@@ -5,8 +5,10 @@
 #include "gui/EditorText.h"
 #include "gui/Widgets.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTextBlock>
@@ -152,15 +154,15 @@ AnalysisPanel::AnalysisPanel(KeywordStore& store, QWidget* parent)
     found_->setRootIsDecorated(false);
     found_->setAlternatingRowColors(true);
     found_->setSelectionMode(QAbstractItemView::SingleSelection);
-    found_->header()->setStretchLastSection(false);
-    found_->setColumnWidth(0, pixelsFromTwips(2540));
-    // The meaning column takes the rest of the list's design width and a little more, so the
-    // two columns are a little wider than the list and it scrolls sideways.
-    found_->setColumnWidth(1, pixelsFromTwips(8295 + 350) - found_->columnWidth(0));
-    // Meanings are sentences: let them wrap onto more lines within their column.
+    // The meaning takes whatever width the keyword leaves, and wraps within it.
+    found_->header()->setStretchLastSection(true);
+    found_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     found_->setWordWrap(true);
     found_->setUniformRowHeights(false);
     found_->setItemDelegate(new WrappingDelegate(found_));
+    // Rows take their new height when the meaning's width changes.
+    connect(found_->header(), &QHeaderView::sectionResized, found_,
+            [this] { found_->doItemsLayout(); });
 
     auto* toDictionary = makeButton(tr("Back To D&ream Dictionary"), "cmdBackToDreamDictionary");
     auto* toJournal = makeButton(tr("Back To &Dream"), "cmdBackToDream_0");
@@ -175,10 +177,56 @@ AnalysisPanel::AnalysisPanel(KeywordStore& store, QWidget* parent)
     layout->addWidget(found_, 3);
     layout->addLayout(buttons);
     applyPanelFonts(this);
+    setTextZoom(0);
+    applyReadingFont(found_);
+    found_->setColumnWidth(0, textWidth(found_, 18));
+    limitLineLength(view_, 80);
+    setTabChain({view_, found_, toDictionary, toJournal, toHome});
+    addButtonShortcut(this, QKeySequence(Qt::Key_Escape), toHome);
 
+    // A keyword picked in the list, by mouse or keyboard, is shown in the text.
+    connect(found_, &QTreeWidget::currentItemChanged, this, &AnalysisPanel::showOccurrences);
+    connect(found_, &QTreeWidget::itemClicked, this, &AnalysisPanel::showOccurrences);
+    connect(view_, &QTextEdit::textChanged, this, [this] { view_->setExtraSelections({}); });
     connect(toDictionary, &QPushButton::clicked, this, &AnalysisPanel::dictionaryRequested);
     connect(toJournal, &QPushButton::clicked, this, &AnalysisPanel::journalRequested);
     connect(toHome, &QPushButton::clicked, this, &AnalysisPanel::homeRequested);
+}
+
+void AnalysisPanel::setTextZoom(int zoom) {
+    applyReadingFont(view_, zoom);
+}
+
+void AnalysisPanel::showOccurrences(QTreeWidgetItem* item) {
+    QList<QTextEdit::ExtraSelection> marks;
+    if (item != nullptr) {
+        const QString keyword = item->text(0);
+        // The mark of the keyword shown is the palette's own, so it reads on any desktop.
+        QTextCharFormat format;
+        format.setFontWeight(QFont::Bold);
+        format.setBackground(palette().brush(QPalette::Highlight));
+        format.setForeground(palette().brush(QPalette::HighlightedText));
+        for (const qsizetype position : findWholeWord(view_->document()->toRawText(), keyword)) {
+            QTextCursor cursor(view_->document());
+            cursor.setPosition(int(position));
+            cursor.setPosition(int(position + keyword.size()), QTextCursor::KeepAnchor);
+            marks.append({cursor, format});
+        }
+    }
+    view_->setExtraSelections(marks);
+    if (!marks.isEmpty()) {
+        QTextCursor first = marks.front().cursor;
+        first.clearSelection();
+        view_->setTextCursor(first);
+        view_->ensureCursorVisible();
+    }
+}
+
+void AnalysisPanel::changeEvent(QEvent* event) {
+    QGroupBox::changeEvent(event);
+    // A new palette gives the shown keyword its colours again.
+    if (event->type() == QEvent::PaletteChange)
+        showOccurrences(found_->currentItem());
 }
 
 void AnalysisPanel::showText(const QString& text) {

@@ -11,6 +11,7 @@ class KeywordStore;
 class QTextDocument;
 class QTextEdit;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 class AnalysisPanel : public QGroupBox {
     Q_OBJECT
@@ -22,6 +23,8 @@ public:
     // their occurrences there (and nowhere else) and shows the text. A dictionary that cannot be
     // read gives an empty list and the reason.
     Status analyze(QTextDocument* document);
+    // The reading font of the analysis view, `zoom` points larger or smaller.
+    void setTextZoom(int zoom);
 
 public Q_SLOTS:
     // The view follows the editor: its text, and whether it is enabled.
@@ -33,7 +36,13 @@ Q_SIGNALS:
     void journalRequested();
     void homeRequested();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    // Marks the occurrences of `item`'s keyword in the analysis view and shows the first.
+    void showOccurrences(QTreeWidgetItem* item);
+
     KeywordStore& store_;
     QTextEdit* view_;
     QTreeWidget* found_;

@@ -20,15 +20,23 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScreen>
+#include <QShortcut>
+#include <QSplitter>
 
 namespace {
 
 const QString kLastUpdate = QStringLiteral("LastUpdate");
+const QString kGeometry = QStringLiteral("WindowGeometry");
+const QString kMaximized = QStringLiteral("WindowMaximized");
+const QString kSplitter = QStringLiteral("SplitterState");
+const QString kZoom = QStringLiteral("TextZoom");
 
 } // namespace
 
@@ -52,12 +60,17 @@ MainWindow::MainWindow(const Services& services, QWidget* parent)
     for (QWidget* panel :
          std::initializer_list<QWidget*>{home_, editor_, analysis_, dictionary_, about_})
         panels_->add(panel);
+    // The user decides how much of the width the tree takes.
+    splitter_ = named(new QSplitter(Qt::Horizontal), "splitterMain");
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(tree_);
+    splitter_->addWidget(panels_);
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
     auto* layout = new QHBoxLayout(central);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(pixelsFromTwips(45));
-    layout->addWidget(tree_, 2595);
-    layout->addWidget(panels_, 8500);
-    central->setMinimumSize(pixelsFromTwips(11160), pixelsFromTwips(5790));
+    const int margin = layout->contentsMargins().left() / 2;
+    layout->setContentsMargins(margin, margin, margin, margin);
+    layout->addWidget(splitter_);
 
     // Kept off the layout: an exit button, and an editor button that is never offered.
     auto* exit = makeButton(tr("Exit"), "cmdNav_1");
@@ -71,6 +84,62 @@ MainWindow::MainWindow(const Services& services, QWidget* parent)
 
     createMenus();
     connectPanels();
+    createShortcuts();
+    restoreWindowState();
+}
+
+void MainWindow::createShortcuts() {
+    auto add = [this](const QList<QKeySequence>& keys, auto act) {
+        for (const QKeySequence& key : keys)
+            connect(new QShortcut(key, this), &QShortcut::activated, this, act);
+    };
+    add({QKeySequence::New}, [this] { startNewEntry(); });
+    // Ctrl+= as well: on many keyboards "+" needs Shift.
+    add({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+        [this] { setTextZoom(zoom_ + 1); });
+    add({QKeySequence::ZoomOut}, [this] { setTextZoom(zoom_ - 1); });
+    add({QKeySequence(Qt::CTRL | Qt::Key_0)}, [this] { setTextZoom(0); });
+}
+
+void MainWindow::setTextZoom(int zoom) {
+    zoom_ = boundedZoom(zoom);
+    editor_->setTextZoom(zoom_);
+    analysis_->setTextZoom(zoom_);
+}
+
+void MainWindow::restoreWindowState() {
+    // The primary screen first: a window on no screen goes there.
+    QList<QRect> screens;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary != nullptr)
+        screens << primary->availableGeometry();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen != primary)
+            screens << screen->availableGeometry();
+    }
+    QRect wanted = services_.settings.value(kGeometry).toRect();
+    if (!wanted.isValid()) {
+        // Comfortable for the content, and never more than most of the screen.
+        const QRect screen = screens.value(0, QRect(0, 0, 1280, 800));
+        const QSize size =
+            QSize(1040, 680).boundedTo(screen.size() * 0.92).expandedTo(minimumSizeHint());
+        wanted = QRect(QPoint(), size);
+        wanted.moveCenter(screen.center());
+    }
+    setGeometry(placeOnScreens(wanted, screens));
+    if (services_.settings.value(kMaximized).toBool())
+        setWindowState(windowState() | Qt::WindowMaximized);
+    if (!splitter_->restoreState(services_.settings.value(kSplitter).toByteArray()))
+        splitter_->setSizes({tree_->sizeHint().width(), width() - tree_->sizeHint().width()});
+    setTextZoom(services_.settings.value(kZoom).toInt());
+}
+
+void MainWindow::saveWindowState() {
+    // A store that cannot be written only costs the next start its remembered layout.
+    static_cast<void>(services_.settings.setValue(kGeometry, normalGeometry()));
+    static_cast<void>(services_.settings.setValue(kMaximized, isMaximized()));
+    static_cast<void>(services_.settings.setValue(kSplitter, splitter_->saveState()));
+    static_cast<void>(services_.settings.setValue(kZoom, zoom_));
 }
 
 void MainWindow::createMenus() {
@@ -78,11 +147,13 @@ void MainWindow::createMenus() {
     QAction* import = named(file->addAction(tr("&Update Dream Dictionary")), "mnuImport");
     QAction* fileSeparator = named(file->addSeparator(), "mnuFileSep");
     QAction* exit = named(file->addAction(tr("&Exit")), "mnuExit1");
+    exit->setShortcut(QKeySequence::Quit);
     import->setVisible(false);
     fileSeparator->setVisible(false);
 
     QMenu* help = named(menuBar()->addMenu(tr("&Help")), "mnuHelp");
     QAction* online = named(help->addAction(tr("&Online Help")), "mnuOnline");
+    online->setShortcut(QKeySequence::HelpContents);
     QAction* visit = named(help->addAction(tr("&Visit Us Online")), "mnuVisit");
     QAction* helpSeparator1 = named(help->addSeparator(), "mnuHelpSep1");
     QAction* update = named(help->addAction(tr("Check for Software &Update")), "mnuUpdate");
@@ -239,6 +310,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     if (!closed_) {
         closed_ = true;
+        saveWindowState();
         WebPages::open(WebPages::Page::ThankYou);
     }
     event->accept();

@@ -18,6 +18,7 @@ class JournalStore;
 class JournalTree;
 class KeywordStore;
 class PanelStack;
+class QSplitter;
 class Settings;
 
 class MainWindow : public QMainWindow {
@@ -52,6 +53,12 @@ private:
     void analyze();
     void runImport();
     void checkUpdateReminder();
+    // Shortcuts with no menu item: a new entry and the zoom of the text.
+    void createShortcuts();
+    void setTextZoom(int zoom);
+    // The size, place, splitter and zoom of the last session, and keeping them for the next.
+    void restoreWindowState();
+    void saveWindowState();
 
     Services services_;
     JournalTree* tree_;
@@ -61,6 +68,8 @@ private:
     AnalysisPanel* analysis_;
     DictionaryPanel* dictionary_;
     AboutPanel* about_;
+    QSplitter* splitter_ = nullptr;
+    int zoom_ = 0;
     bool openingNode_ = false;
     bool askBeforeClosing_ = true;
     bool closed_ = false;

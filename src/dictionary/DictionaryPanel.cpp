@@ -9,6 +9,7 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -62,6 +63,8 @@ DictionaryPanel::DictionaryPanel(KeywordStore& store, QWidget* parent)
     search_->setClearButtonEnabled(true);
     list_->setUniformItemSizes(true);
     description_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Meanings are typed without tabs; Tab goes on to the buttons.
+    description_->setTabChangesFocus(true);
     searchLabel->setBuddy(search_);
     keywordLabel->setBuddy(keyword_);
     descriptionLabel->setBuddy(description_);
@@ -102,6 +105,10 @@ DictionaryPanel::DictionaryPanel(KeywordStore& store, QWidget* parent)
         hidden->hide();
     }
     applyPanelFonts(this);
+    applyReadingFont(description_);
+    setTabChain({search_, searchButton, list_, keyword_, description_, add_, edit, remove,
+                 toJournal, toHome});
+    addButtonShortcut(this, QKeySequence(Qt::Key_Escape), toHome);
 
     connect(search_, &QLineEdit::textChanged, this, &DictionaryPanel::search);
     search_->installEventFilter(new ClickFilter(this, [this] { search(); }));

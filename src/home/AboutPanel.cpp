@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -20,7 +21,8 @@ AboutPanel::AboutPanel(QWidget* parent)
     auto* ok = makeButton(tr("&OK"), "cmdOK");
     description->setWordWrap(true);
     auto* icon = new QLabel;
-    icon->setPixmap(QApplication::windowIcon().pixmap(64, 64));
+    // Drawn for the screen's pixel density, so it stays sharp when the desktop is scaled.
+    icon->setPixmap(QApplication::windowIcon().pixmap(QSize(64, 64), devicePixelRatioF()));
 
     auto* heading = new QHBoxLayout;
     heading->addWidget(icon);
@@ -30,15 +32,18 @@ AboutPanel::AboutPanel(QWidget* parent)
     buttons->addWidget(ok);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(heading);
+    description->setMaximumWidth(textWidth(description, 90));
     layout->addWidget(description);
     layout->addStretch(1);
     layout->addLayout(buttons);
 
     applyPanelFonts(this);
     QFont title = windowFont();
-    title.setPointSizeF(14);
+    title.setPointSizeF(title.pointSizeF() * 1.6);
     title.setBold(true);
     name->setFont(title);
+
+    addButtonShortcut(this, QKeySequence(Qt::Key_Escape), ok);
 
     connect(ok, &QPushButton::clicked, this, &AboutPanel::closeRequested);
 }

@@ -14,9 +14,11 @@ QGroupBox* section(const QString& caption, const char* name, QLabel* description
     auto* box = named(new QGroupBox(caption), name);
     description->setWordWrap(true);
     description->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    action->setMinimumWidth(pixelsFromTwips(2400));
     action->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // Wide enough for the longest caption with room around it, and the same for all three.
+    action->setMinimumWidth(textWidth(action, 30));
     auto* layout = new QHBoxLayout(box);
+    layout->setSpacing(layout->spacing() * 2);
     layout->addWidget(description, 1);
     layout->addWidget(action, 0, Qt::AlignVCenter);
     return box;
@@ -46,11 +48,21 @@ HomePanel::HomePanel(QWidget* parent)
            "time upgrade your dream dictionary on a regular basis."),
         "Label15");
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(section(tr("Start New Journal"), "Frame6", journalText, startNew));
-    layout->addWidget(
+    // The sections stay together at the top, in a column of readable width in the middle.
+    auto* content = new QWidget;
+    content->setMaximumWidth(textWidth(content, 120));
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(column->spacing() * 2);
+    column->addWidget(section(tr("Start New Journal"), "Frame6", journalText, startNew));
+    column->addWidget(
         section(tr("Dream Dictionary Database"), "Frame7", dictionaryText, dictionary));
-    layout->addWidget(section(tr("Update Dream Dictionary"), "Frame8", updateText, update));
+    column->addWidget(section(tr("Update Dream Dictionary"), "Frame8", updateText, update));
+    column->addStretch(1);
+    auto* layout = new QHBoxLayout(this);
+    layout->addStretch(0);
+    layout->addWidget(content, 1);
+    layout->addStretch(0);
 
     // A second way into the import, kept off the layout.
     auto* hiddenUpdate = makeButton(tr("Update Dream Dictionary"), "Command1");
@@ -58,6 +70,7 @@ HomePanel::HomePanel(QWidget* parent)
     hiddenUpdate->hide();
 
     applyPanelFonts(this);
+    setTabChain({startNew, dictionary, update});
 
     connect(startNew, &QPushButton::clicked, this, &HomePanel::startNewJournalRequested);
     connect(dictionary, &QPushButton::clicked, this, &HomePanel::dictionaryRequested);

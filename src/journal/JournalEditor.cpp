@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -82,15 +84,19 @@ JournalEditor::JournalEditor(JournalStore& store, std::function<QDate()> today, 
         year_->addItem(QString::number(year));
 
     auto* date = new QHBoxLayout;
-    date->addWidget(month_, 3);
-    date->addWidget(day_, 1);
-    date->addWidget(year_, 2);
+    // The lists as wide as their items, not spread over a wide window.
+    date->addWidget(month_);
+    date->addWidget(day_);
+    date->addWidget(year_);
+    date->addStretch(1);
     auto* fields = new QGridLayout;
     fields->addWidget(nameLabel, 0, 0);
     fields->addWidget(name_, 0, 1);
     fields->addWidget(dateLabel, 1, 0);
     fields->addLayout(date, 1, 1);
     auto* buttons = new QVBoxLayout;
+    for (QPushButton* button : {save_, analyze, print, delete_, cancel_, back})
+        button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     for (QPushButton* button : {save_, analyze, print, delete_, cancel_})
         buttons->addWidget(button);
     buttons->addStretch(1);
@@ -105,6 +111,13 @@ JournalEditor::JournalEditor(JournalStore& store, std::function<QDate()> today, 
     newEntry_->setParent(this);
     newEntry_->hide();
     applyPanelFonts(this);
+    setTextZoom(0);
+    limitLineLength(text_, 80);
+    setTabChain({name_, month_, day_, year_, text_, save_, analyze, print, delete_, cancel_, back});
+    // Tab is typed into the dream; Ctrl+Tab leaves it, as in other editors.
+    text_->installEventFilter(this);
+    addButtonShortcut(this, QKeySequence::Save, save_);
+    addButtonShortcut(this, QKeySequence(Qt::Key_Escape), back);
 
     // Nothing to save, delete or cancel yet, and no name to type.
     for (QWidget* control : std::initializer_list<QWidget*>{save_, delete_, cancel_, name_})
@@ -118,6 +131,22 @@ JournalEditor::JournalEditor(JournalStore& store, std::function<QDate()> today, 
     connect(cancel_, &QPushButton::clicked, this, &JournalEditor::cancel);
     connect(back, &QPushButton::clicked, this, &JournalEditor::backRequested);
     connect(newEntry_, &QPushButton::clicked, this, &JournalEditor::startNew);
+}
+
+void JournalEditor::setTextZoom(int zoom) {
+    applyReadingFont(text_, zoom);
+}
+
+bool JournalEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == text_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers().testFlag(Qt::ControlModifier) &&
+            (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+            focusNextPrevChild(key->key() == Qt::Key_Tab);
+            return true;
+        }
+    }
+    return QGroupBox::eventFilter(watched, event);
 }
 
 QTextDocument* JournalEditor::document() const {
@@ -425,7 +454,8 @@ void JournalEditor::print() {
     // The date as a save would store it: a stored year that the year list cannot show is
     // printed as stored, not as the list still shows it.
     const std::array<QVariant, 3> date = dateToStore();
-    Status printed = printJournalEntry(this, name, date, text, text_->font());
+    // Printed at reading size, whatever the zoom on the screen.
+    Status printed = printJournalEntry(this, name, date, text, readingFont());
     if (!printed)
         MessageBox::notSaved(this, tr("Journal Could Not Be Printed"), printed.errorMessage());
 }

@@ -48,6 +48,9 @@ public:
     // Deletes the entry the editor shows, after asking.
     void removeShownEntry();
 
+    // The reading font of the text, `zoom` points larger or smaller.
+    void setTextZoom(int zoom);
+
     // The text the analysis marks.
     QTextDocument* document() const;
     // Selects the whole text, as an analysis leaves it.
@@ -69,6 +72,7 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // What the editor holds, to tell typed changes from what was shown or stored.

@@ -42,16 +42,15 @@ JournalTree::JournalTree(JournalStore& store, QWidget* parent)
     tree_->setHeaderHidden(true);
     tree_->setIconSize(QSize(20, 20));
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Long entry names scroll sideways rather than being cut short.
-    tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    tree_->header()->setStretchLastSection(false);
-    tree_->setMinimumWidth(pixelsFromTwips(2595));
+    // Names too long for the tree's width end in an ellipsis; the tooltip shows them whole.
+    tree_->header()->setStretchLastSection(true);
+    tree_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    tree_->setTextElideMode(Qt::ElideRight);
+    tree_->setMinimumWidth(textWidth(tree_, 16));
     orderSwitch_->setCheckable(true);
-    orderSwitch_->setFixedHeight(pixelsFromTwips(495));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(pixelsFromTwips(105));
     layout->addWidget(tree_, 1);
     layout->addWidget(orderSwitch_);
 
@@ -62,6 +61,12 @@ JournalTree::JournalTree(JournalStore& store, QWidget* parent)
     connect(tree_, &QTreeWidget::itemSelectionChanged, this, &JournalTree::queueSelectionCheck);
     tree_->installEventFilter(this);
     tree_->viewport()->installEventFilter(this);
+}
+
+QSize JournalTree::sizeHint() const {
+    // Room for an entry's name and date beside the icons of its three levels.
+    const int levels = 3 * tree_->indentation() + tree_->iconSize().width();
+    return {levels + textWidth(tree_, 44), QWidget::sizeHint().height()};
 }
 
 QString JournalTree::entryKey(qint64 id) {
@@ -87,6 +92,7 @@ void JournalTree::reload() {
                           Level level) {
         auto* node = new QTreeWidgetItem;
         node->setText(0, text);
+        node->setToolTip(0, text);
         node->setIcon(0, icons_.value(level));
         node->setData(0, Qt::UserRole, key);
         if (parent)

@@ -20,6 +20,7 @@ class JournalTree : public QWidget {
 
 public:
     explicit JournalTree(JournalStore& store, QWidget* parent = nullptr);
+    QSize sizeHint() const override;
 
     // Node keys: "MyDreams" for the root, "_2008" for a year, "_2008_3" for a month, "~17" for
     // the entry with ID 17.

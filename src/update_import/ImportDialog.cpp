@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -63,7 +64,9 @@ ImportDialog::ImportDialog(KeywordStore& dictionary, const QStringList& ownFiles
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setAlternatingRowColors(true);
-    list_->setColumnWidth(KeywordColumn, 160);
+    // The description takes the width the keyword leaves.
+    list_->header()->setSectionResizeMode(DescriptionColumn, QHeaderView::Stretch);
+    list_->setColumnWidth(KeywordColumn, textWidth(list_, 24));
     auto* keep = named(new QRadioButton(tr("&Do not overwrite existing keywords")), "optOption_1");
     auto* cancel = makeButton(tr("&Cancel"), "cmdCancel");
     import_->setAutoDefault(false);
@@ -83,7 +86,10 @@ ImportDialog::ImportDialog(KeywordStore& dictionary, const QStringList& ownFiles
     layout->addWidget(list_, 1);
     layout->addWidget(policies_);
     layout->addLayout(buttons);
-    resize(560, 460);
+    setTabChain({list_, overwrite_, keep, append_, import_, cancel});
+    // Laid out now, before it has a window: its size limits then need no change once shown.
+    layout->activate();
+    resize(sizeHint().expandedTo(QSize(textWidth(this, 90), textWidth(this, 70))));
 
     connect(import_, &QPushButton::clicked, this, &ImportDialog::startImport);
     connect(cancel, &QPushButton::clicked, this, &ImportDialog::close);
@@ -123,12 +129,6 @@ bool ImportDialog::load(const QString& path) {
 }
 
 void ImportDialog::fillList(const QSet<QString>& known) {
-    // The description column takes the rest of the list's width, and a little more.
-    if (!list_->isVisible() && layout() != nullptr)
-        layout()->activate();
-    list_->setColumnWidth(DescriptionColumn,
-                          list_->width() - list_->columnWidth(KeywordColumn) + 350 / 15);
-
     QList<QTreeWidgetItem*> items;
     items.reserve(qsizetype(rows_.size()));
     for (const UpdateFile::Row& row : rows_) {

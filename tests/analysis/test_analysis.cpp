@@ -5,6 +5,7 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QScrollBar>
 #include <QTextBlock>
 
 #include <functional>
@@ -138,6 +139,68 @@ TEST_F(Analysis, RunsWhenTheSaveIsRefusedAndFindsKeywordsAddedSinceStartUp) {
     // A blank name: the save's own message, then the analysis all the same.
     EXPECT_EQ(analyzeNewEntry("", "Water everywhere.").size(), 1);
     EXPECT_EQ(marks(editor), QStringList{"0:Water"});
+}
+
+// The view's marks of the keyword picked in the list, as "position:text".
+QStringList picked(const QTextEdit* view) {
+    QStringList found;
+    for (const QTextEdit::ExtraSelection& mark : view->extraSelections())
+        found << QString::number(mark.cursor.selectionStart()) + ':' + mark.cursor.selectedText();
+    return found;
+}
+
+TEST_F(Analysis, PickingAKeywordMarksExactlyItsOccurrencesInTheViewAndScrollsToTheFirst) {
+    // The first "cat" far down, below a screenful of lines.
+    const QString text = QString("water\n").repeated(80) + "A cat, a catalogue, a black cat. Cat";
+    analyzeNewEntry("Night", text);
+    auto* view = Find<QTextEdit>(w, "rtbJournalText1");
+    auto* list = Find<QTreeWidget>(w, "lvKeywords");
+    const QStringList editorMarks = marks(editor);
+    ASSERT_EQ(found(), QStringList({"black cat: omens", "cat: intuition", "water: emotions"}));
+    const int first = text.indexOf("cat");
+    const struct {
+        int row;
+        QStringList expected;
+    } cases[] = {
+        {1,
+         {QString("%1:cat").arg(first), QString("%1:cat").arg(first + 26),
+          QString("%1:Cat").arg(first + 31)}},
+        {0, {QString("%1:black cat").arg(first + 20)}},
+    };
+    for (const auto& [row, expected] : cases) {
+        view->verticalScrollBar()->setValue(0);
+        QTreeWidgetItem* item = list->topLevelItem(row);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(item).center());
+        EXPECT_EQ(picked(view), expected) << row;
+        // The first occurrence is in view; the editor's own marks are as the analysis left them.
+        EXPECT_TRUE(view->viewport()->rect().contains(view->cursorRect().center())) << row;
+        EXPECT_GT(view->verticalScrollBar()->value(), 0) << row;
+        EXPECT_EQ(marks(editor), editorMarks) << row;
+        // The mark is bold in the palette's colours, whatever they are.
+        const QTextCharFormat format = view->extraSelections().value(0).format;
+        EXPECT_EQ(format.fontWeight(), QFont::Bold);
+        EXPECT_EQ(format.background().color(), view->palette().color(QPalette::Highlight));
+        EXPECT_EQ(format.foreground().color(), view->palette().color(QPalette::HighlightedText));
+    }
+    // The next analysis starts with nothing picked.
+    analyzeNewEntry("Day", "cat");
+    EXPECT_TRUE(picked(view).empty());
+}
+
+TEST_F(Analysis, TheMarksInTheEditorCarryWeightAloneAndNoFixedColour) {
+    analyzeNewEntry("Night", "A cat by the water.");
+    QStringList coloured;
+    for (QTextBlock block = editor->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (format.hasProperty(QTextFormat::ForegroundBrush) ||
+                format.hasProperty(QTextFormat::BackgroundBrush))
+                coloured << it.fragment().text();
+        }
+    }
+    EXPECT_EQ(marks(editor), QStringList({"2:cat", "13:water"}));
+    EXPECT_TRUE(coloured.empty()) << coloured.join(',').toStdString();
 }
 
 class AnalysisView : public Analysis {};

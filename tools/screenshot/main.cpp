@@ -1,10 +1,13 @@
-// oneirion-screenshot OUTPUT_FOLDER [WIDTH HEIGHT]
+// oneirion-screenshot OUTPUT_FOLDER [--dark] [--maximized | WIDTH HEIGHT]
 // Starts the real program on a sample journal in a temporary program folder and saves a picture
-// of each panel, as a person would see them. Run it under a real display (Xvfb is enough).
+// of each panel, as a person would see them, at the window's default size unless told otherwise.
+// --dark shows it in the Fusion style with a dark palette, as on a dark desktop, and adds
+// "-dark" to the file names. Run it under a real display (Xvfb is enough).
 
 #include "DataFiles.h"
 #include "app/Application.h"
 #include "gui/MessageBox.h"
+#include "gui/Widgets.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -16,6 +19,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTreeWidget>
@@ -70,12 +74,21 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/oneirion.svg")));
     QApplication::setQuitOnLastWindowClosed(false);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: oneirion-screenshot OUTPUT_FOLDER [WIDTH HEIGHT]\n");
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    const bool dark = arguments.removeAll(QStringLiteral("--dark")) > 0;
+    const bool maximized = arguments.removeAll(QStringLiteral("--maximized")) > 0;
+    if (arguments.isEmpty()) {
+        std::fprintf(stderr, "usage: oneirion-screenshot OUTPUT_FOLDER [--dark] "
+                             "[--maximized | WIDTH HEIGHT]\n");
         return 2;
     }
-    const QString output = QString::fromLocal8Bit(argv[1]);
+    const QString output = arguments.first();
+    const QString suffix = dark ? QStringLiteral("-dark.png") : QStringLiteral(".png");
     QDir().mkpath(output);
+    if (dark) {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        QApplication::setPalette(darkPalette());
+    }
 
     QTemporaryDir program;
     QFile source(QStringLiteral(ONEIRION_DICTIONARY_SOURCE));
@@ -107,11 +120,16 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "the main window did not load\n");
         return 1;
     }
-    if (argc >= 4)
-        window->resize(QString::fromLatin1(argv[2]).toInt(), QString::fromLatin1(argv[3]).toInt());
+    window->show();
+    if (maximized) {
+        window->showMaximized();
+        // Without a window manager nobody maximizes it: it takes the screen itself.
+        window->setGeometry(window->screen()->availableGeometry());
+    } else if (arguments.size() >= 3)
+        window->resize(arguments[1].toInt(), arguments[2].toInt());
     auto* tree = window->findChild<QTreeWidget*>(QStringLiteral("tvDreams"));
     tree->expandAll();
-    save(window, output + QStringLiteral("/home.png"));
+    save(window, output + QStringLiteral("/home") + suffix);
 
     // The first entry, opened as a click on its node opens it.
     QTreeWidgetItem* entry = tree->findItems(QStringLiteral("The flooded library"),
@@ -119,20 +137,24 @@ int main(int argc, char* argv[]) {
                                  .value(0);
     if (entry != nullptr)
         tree->setCurrentItem(entry);
-    save(window, output + QStringLiteral("/journal.png"));
+    save(window, output + QStringLiteral("/journal") + suffix);
     auto click = [window](const char* name) {
         window->findChild<QPushButton*>(QLatin1String(name))->click();
     };
     click("cmdAnalyze");
-    save(window, output + QStringLiteral("/analysis.png"));
+    // A keyword picked in the list, so that its marks show.
+    auto* found = window->findChild<QTreeWidget*>(QStringLiteral("lvKeywords"));
+    if (found->topLevelItemCount() > 1)
+        found->setCurrentItem(found->topLevelItem(1));
+    save(window, output + QStringLiteral("/analysis") + suffix);
     click("cmdBackToDreamDictionary");
     window->findChild<QLineEdit*>(QStringLiteral("txtSearch"))->setText(QStringLiteral("water"));
     auto* keywords = window->findChild<QListWidget*>(QStringLiteral("lstKeywords"));
     if (keywords->count() > 0)
         keywords->setCurrentRow(0);
-    save(window, output + QStringLiteral("/dictionary.png"));
+    save(window, output + QStringLiteral("/dictionary") + suffix);
     window->findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
-    save(window, output + QStringLiteral("/about.png"));
+    save(window, output + QStringLiteral("/about") + suffix);
 
     oneirion.closeAllWindows();
     return 0;
