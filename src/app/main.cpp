@@ -3,7 +3,12 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <csignal>
+
 int main(int argc, char* argv[]) {
+    // Started from a file manager, our standard output may be a pipe nobody reads any more; a
+    // warning written there must not end the program with the user's work in it.
+    std::signal(SIGPIPE, SIG_IGN);
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Oneirion"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/oneirion.svg")));
