@@ -9,7 +9,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
-#include <tuple>
+#include <algorithm>
 
 namespace JournalExport {
 namespace {
@@ -22,9 +22,6 @@ struct Day {
     int year = 0;
     int month = 0;
     int day = 0;
-    bool operator<=(const Day& other) const {
-        return std::tie(year, month, day) <= std::tie(other.year, other.month, other.day);
-    }
 };
 
 // The parts a date can hold: the editor offers days 1 to 31 in every month.
@@ -41,8 +38,13 @@ std::optional<Day> dayOf(const JournalEntry& entry) {
     return Day{int(*year), int(*month), int(*day)};
 }
 
-Day dayOf(const QDate& date) {
-    return {date.year(), date.month(), date.day()};
+// The day of the calendar an entry stands at: a day its month lacks counts as the month's last.
+std::optional<QDate> calendarDay(const JournalEntry& entry) {
+    const auto day = dayOf(entry);
+    if (!day)
+        return std::nullopt;
+    const QDate first(day->year, day->month, 1);
+    return QDate(day->year, day->month, std::min(day->day, first.daysInMonth()));
 }
 
 QString documentTitle() {
@@ -166,12 +168,10 @@ QString shownDate(const JournalEntry& entry) {
 
 std::vector<JournalEntry> inRange(const std::vector<JournalEntry>& entries,
                                   const DateRange& range) {
-    const Day first = dayOf(range.first);
-    const Day last = dayOf(range.last);
     std::vector<JournalEntry> within;
     for (const JournalEntry& entry : entries) {
-        const auto day = dayOf(entry);
-        if (day && first <= *day && *day <= last)
+        const auto date = calendarDay(entry);
+        if (date && range.first <= *date && *date <= range.last)
             within.push_back(entry);
     }
     return within;
@@ -180,17 +180,14 @@ std::vector<JournalEntry> inRange(const std::vector<JournalEntry>& entries,
 std::optional<DateRange> span(const std::vector<JournalEntry>& entries) {
     std::optional<DateRange> found;
     for (const JournalEntry& entry : entries) {
-        const auto day = dayOf(entry);
-        if (!day)
+        const auto date = calendarDay(entry);
+        if (!date)
             continue;
-        // A day its month lacks counts as the month's last.
-        const QDate first(day->year, day->month, 1);
-        const QDate date(day->year, day->month, std::min(day->day, first.daysInMonth()));
         if (!found) {
-            found = DateRange{date, date};
+            found = DateRange{*date, *date};
         } else {
-            found->first = std::min(found->first, date);
-            found->last = std::max(found->last, date);
+            found->first = std::min(found->first, *date);
+            found->last = std::max(found->last, *date);
         }
     }
     return found;
