@@ -7,4 +7,6 @@
 
 #include <QByteArray>
 
+class QFont;
+
 QByteArray journalPdf(const std::vector<ExportEntry>& entries, const QFont& font);
