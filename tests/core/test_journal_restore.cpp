@@ -5,6 +5,7 @@
 #include "CoreTestSupport.h"
 #include "core/JournalExport.h"
 #include "core/JournalRestore.h"
+#include "core/SafeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +13,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -233,6 +236,39 @@ TEST_F(JournalRestoreTest, AFailedRestoreLeavesTheJournalAsItWas) {
     EXPECT_EQ(Dump(path), journal);
     EXPECT_EQ(files(), before);
     EXPECT_EQ(names().size(), 4);
+}
+
+// A disk that fills up midway (here a limit on the size of files) fails an export or a backup
+// with the reason; the file it was to replace stays as it was, and nothing half written is left.
+TEST_F(JournalRestoreTest, AWriteCutShortLeavesNoHalfFile) {
+    for (int i = 0; i < 50; ++i)
+        add(*store, QStringLiteral("Filler %1").arg(i), QString(1000, 'x'));
+    const QString exported = file("journal.md");
+    const QString backup = file("backup.db");
+    ASSERT_TRUE(SafeFile::write(exported, "An earlier export."));
+    ASSERT_TRUE(store->backupTo(backup));
+    const QByteArray earlier = coretest::fileBytes(backup);
+    add(*store, "Not in the backup");
+    const QStringList before = files();
+
+    struct rlimit saved {};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 4 * 1024;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const Status written = SafeFile::write(exported, QByteArray(10 * 1024, 'x'));
+    const Status copied = store->backupTo(backup);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
+
+    ASSERT_FALSE(written);
+    EXPECT_TRUE(written.errorMessage().startsWith(exported + ": "))
+        << written.errorMessage().toStdString();
+    ASSERT_FALSE(copied);
+    EXPECT_EQ(coretest::fileBytes(exported), "An earlier export.");
+    EXPECT_EQ(coretest::fileBytes(backup), earlier);
+    EXPECT_EQ(files(), before);
 }
 
 // A process killed at any step of a restore leaves a usable journal: the old one, written
