@@ -20,12 +20,9 @@ QString tr(const char* text) {
     return QCoreApplication::translate("SafeFile", text);
 }
 
-QString shown(const QString& path) {
-    return QDir::toNativeSeparators(path);
-}
-
 Error systemError(const QString& path, int code) {
-    return Error(QStringLiteral("%1: %2").arg(shown(path), qt_error_string(code)));
+    return Error(
+        QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), qt_error_string(code)));
 }
 
 } // namespace
@@ -35,20 +32,22 @@ Status write(const QString& path, const QByteArray& content) {
     // Unbuffered, so that a write the disk cuts short says so here: a buffered one would report
     // every byte written, and the commit would put a cut-off file in the place of a whole one.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return Error(QStringLiteral("%1: %2").arg(shown(path), file.errorString()));
+        return Error(
+            QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
     // A journal is private: whatever the file had before, it is the owner's alone now.
     if (!file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        return Error(QStringLiteral("%1: %2").arg(shown(path), reason));
+        return Error(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));
     }
     if (file.write(content) != content.size()) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        return Error(QStringLiteral("%1: %2").arg(shown(path), reason));
+        return Error(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));
     }
     if (!file.commit())
-        return Error(QStringLiteral("%1: %2").arg(shown(path), file.errorString()));
+        return Error(
+            QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
     return Status();
 }
 
@@ -61,7 +60,7 @@ Result<QString> createBeside(const QString& target) {
     // QTemporaryFile makes it readable and writable by the owner alone.
     if (!file.open())
         return Error(tr("%1: a file cannot be created there: %2")
-                         .arg(shown(info.absolutePath()), file.errorString()));
+                         .arg(QDir::toNativeSeparators(info.absolutePath()), file.errorString()));
     return file.fileName();
 }
 

@@ -18,10 +18,6 @@ QString tr(const char* text) {
     return QCoreApplication::translate("BackupRestore", text);
 }
 
-QString shown(const QString& path) {
-    return QDir::toNativeSeparators(path);
-}
-
 } // namespace
 
 void backUp(QWidget* parent, JournalStore& journal, const QDate& today,
@@ -37,15 +33,15 @@ void backUp(QWidget* parent, JournalStore& journal, const QDate& today,
         MessageBox::critical(parent, tr("The Journal Could Not Be Backed Up\n%1").arg(reason));
     };
     if (const QString own = TargetFile::ownFileAt(path, dataFiles); !own.isEmpty())
-        return failed(
-            tr("%1 is one of Oneirion's own data files; choose another name.").arg(shown(own)));
+        return failed(tr("%1 is one of Oneirion's own data files; choose another name.")
+                          .arg(QDir::toNativeSeparators(own)));
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const Status copied = journal.backupTo(path);
     QApplication::restoreOverrideCursor();
     if (!copied)
         return failed(copied.errorMessage());
-    MessageBox::information(
-        parent, tr("Journal Backed Up\nA copy of your journal is in %1.").arg(shown(path)));
+    MessageBox::information(parent, tr("Journal Backed Up\nA copy of your journal is in %1.")
+                                        .arg(QDir::toNativeSeparators(path)));
 }
 
 bool restore(QWidget* parent, JournalStore& journal, const QDateTime& now,
@@ -58,13 +54,14 @@ bool restore(QWidget* parent, JournalStore& journal, const QDateTime& now,
     if (journal.isReadOnly()) {
         MessageBox::critical(parent, tr("The Journal Cannot Be Restored\n%1 can only be read, so "
                                         "it cannot be replaced.")
-                                         .arg(shown(journal.path())));
+                                         .arg(QDir::toNativeSeparators(journal.path())));
         return false;
     }
     const Result<RestoreSource> source = JournalRestore::inspect(path, journal.path());
     if (!source) {
-        MessageBox::critical(parent, tr("The Journal Cannot Be Restored From This File\n%1\n%2")
-                                         .arg(shown(path), source.errorMessage()));
+        MessageBox::critical(parent,
+                             tr("The Journal Cannot Be Restored From This File\n%1\n%2")
+                                 .arg(QDir::toNativeSeparators(path), source.errorMessage()));
         return false;
     }
     if (!mayReplace())
@@ -78,7 +75,7 @@ bool restore(QWidget* parent, JournalStore& journal, const QDateTime& now,
     const QString question =
         tr("Replace Your Journal ?\n%1 brings %2. Your journal holds %3 now; it is kept as a "
            "copy beside the restored one.")
-            .arg(shown(path), JournalExport::entriesText(source->entryCount),
+            .arg(QDir::toNativeSeparators(path), JournalExport::entriesText(source->entryCount),
                  JournalExport::entriesText(*current));
     if (MessageBox::question(parent, question, MessageBox::Yes | MessageBox::No, MessageBox::No) !=
         MessageBox::Yes)
@@ -94,9 +91,10 @@ bool restore(QWidget* parent, JournalStore& journal, const QDateTime& now,
         return false;
     }
     MessageBox::information(
-        parent, tr("Journal Restored\nYour journal holds %1 now. The journal it replaced is "
-                   "kept as %2.")
-                    .arg(JournalExport::entriesText(source->entryCount), shown(*kept)));
+        parent,
+        tr("Journal Restored\nYour journal holds %1 now. The journal it replaced is "
+           "kept as %2.")
+            .arg(JournalExport::entriesText(source->entryCount), QDir::toNativeSeparators(*kept)));
     return true;
 }
 
