@@ -141,10 +141,11 @@ Result<RestoreSource> inspect(const QString& path, const QString& journalPath) {
         file.close();
         return inspectBackup(path, header, info.size());
     }
-    const QByteArray content = header + file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return Error(tr("The file cannot be read: %1.").arg(file.errorString()));
-    if (content.trimmed().startsWith('{')) {
+    // Only what starts as a JSON object is read whole.
+    if (header.trimmed().startsWith('{')) {
+        const QByteArray content = header + file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return Error(tr("The file cannot be read: %1.").arg(file.errorString()));
         Result<std::vector<JournalEntry>> entries = JournalExport::readJson(content);
         if (!entries)
             return entries.error();
