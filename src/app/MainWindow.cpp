@@ -8,6 +8,8 @@
 #include "core/Settings.h"
 #include "core/UpdateReminder.h"
 #include "dictionary/DictionaryPanel.h"
+#include "export/BackupRestore.h"
+#include "export/ExportDialog.h"
 #include "gui/FileDialog.h"
 #include "gui/MessageBox.h"
 #include "gui/Widgets.h"
@@ -151,6 +153,8 @@ void MainWindow::createMenus() {
     import->setVisible(false);
     fileSeparator->setVisible(false);
 
+    createJournalMenu();
+
     QMenu* help = named(menuBar()->addMenu(tr("&Help")), "mnuHelp");
     QAction* online = named(help->addAction(tr("&Online Help")), "mnuOnline");
     online->setShortcut(QKeySequence::HelpContents);
@@ -168,6 +172,34 @@ void MainWindow::createMenus() {
     connect(visit, &QAction::triggered, this, [] { WebPages::open(WebPages::Page::Home); });
     connect(update, &QAction::triggered, this, [] { WebPages::open(WebPages::Page::Download); });
     connect(about, &QAction::triggered, this, [this] { panels_->bringToFront(about_); });
+}
+
+void MainWindow::createJournalMenu() {
+    QMenu* journal = named(menuBar()->addMenu(tr("&Journal")), "mnuJournal");
+    QAction* exportJournal = named(journal->addAction(tr("&Export Journal...")), "mnuExport");
+    QAction* backUp = named(journal->addAction(tr("&Back Up Journal...")), "mnuBackup");
+    QAction* restore = named(journal->addAction(tr("&Restore Journal...")), "mnuRestore");
+    connect(exportJournal, &QAction::triggered, this, [this] {
+        ExportDialog dialog(services_.journal, services_.dictionary, services_.today(),
+                            services_.dataFiles, this);
+        dialog.exec();
+    });
+    connect(backUp, &QAction::triggered, this, [this] {
+        BackupRestore::backUp(this, services_.journal, services_.today(), services_.dataFiles);
+    });
+    connect(restore, &QAction::triggered, this, &MainWindow::restoreJournal);
+}
+
+void MainWindow::restoreJournal() {
+    const QDateTime now(services_.today(), QTime::currentTime());
+    if (!BackupRestore::restore(this, services_.journal, now,
+                                [this] { return editor_->maybeSave(); }))
+        return;
+    // Nothing the editor or the tree showed is in the journal any more.
+    editor_->closeEntry();
+    tree_->reload();
+    tree_->setOpenNode(QString());
+    panels_->bringToFront(editor_);
 }
 
 void MainWindow::connectPanels() {

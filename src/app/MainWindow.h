@@ -47,6 +47,8 @@ protected:
 
 private:
     void createMenus();
+    void createJournalMenu();
+    void restoreJournal();
     void connectPanels();
     void openNode(const QString& key);
     void startNewEntry();

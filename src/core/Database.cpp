@@ -1,6 +1,7 @@
 #include "core/Database.h"
 
 #include "core/CaseFold.h"
+#include "core/SafeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -360,4 +361,43 @@ QVariant Database::Query::value(int column) const {
     default:
         return QVariant(text(column));
     }
+}
+
+Status Database::copyInto(const QString& emptyFile) {
+    sqlite3* copy = nullptr;
+    const int opened = sqlite3_open_v2(QFile::encodeName(emptyFile).constData(), &copy,
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    std::unique_ptr<sqlite3, int (*)(sqlite3*)> closer(copy, sqlite3_close_v2);
+    if (opened != SQLITE_OK)
+        return Error(QStringLiteral("%1: %2").arg(emptyFile, sqliteMessage(copy)));
+    sqlite3_backup* backup = sqlite3_backup_init(copy, "main", db_, "main");
+    if (backup == nullptr)
+        return Error(QStringLiteral("%1: %2").arg(emptyFile, sqliteMessage(copy)));
+    // One step: the copy is of one moment, read under one lock.
+    const int stepped = sqlite3_backup_step(backup, -1);
+    const int finished = sqlite3_backup_finish(backup);
+    if (stepped != SQLITE_DONE || finished != SQLITE_OK)
+        return Error(QStringLiteral("%1: %2").arg(emptyFile, sqliteMessage(copy)));
+    // The pages carry the write-ahead mode of a journal in use; a copy that is a file on its own
+    // needs no -wal or -shm to be read.
+    if (sqlite3_exec(copy, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return Error(QStringLiteral("%1: %2").arg(emptyFile, sqliteMessage(copy)));
+    // Closing writes what is left; a failure to close is a copy that may not be whole.
+    sqlite3* handle = closer.get();
+    if (sqlite3_close(handle) != SQLITE_OK)
+        return Error(QStringLiteral("%1: %2").arg(emptyFile, sqliteMessage(handle)));
+    closer.release();
+    return Status();
+}
+
+Status Database::copyTo(const QString& target) {
+    Result<QString> built = SafeFile::createBeside(target);
+    if (!built)
+        return built.error();
+    Status copied = copyInto(*built);
+    if (copied)
+        copied = SafeFile::moveIntoPlace(*built, target);
+    if (!copied)
+        QFile::remove(*built);
+    return copied;
 }

@@ -66,6 +66,13 @@ public:
     // The columns of the real table `table` (never a view), or an empty list when there is none.
     Result<QStringList> tableColumns(const QString& table);
 
+    // Writes a consistent copy of the whole database through SQLite's online backup, also while
+    // it is in use, into the empty file `emptyFile`: a database on its own, with no log beside
+    // it, that any SQLite tool can read.
+    Status copyInto(const QString& emptyFile);
+    // The same into a new file that takes the place of `target` in one step, with mode 0600.
+    Status copyTo(const QString& target);
+
     // The last failure, naming the file and SQLite's reason.
     Error error() const;
     sqlite3* handle() const { return db_; }

@@ -3,6 +3,7 @@
 #include "core/Database.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <sqlite3.h>
 
@@ -26,15 +27,19 @@ JournalEntry rowWithoutText(const Database::Query& row) {
 
 // A journal that cannot be used must not pass for an empty one; the check only reads it.
 Result<std::unique_ptr<Database>> openChecked(const QString& path) {
-    QStringList columns;
-    for (const char* column : kColumns)
-        columns << QLatin1String(column);
-    if (Status usable = Database::check(path, QStringLiteral("tblDreams"), columns); !usable)
+    if (Status usable = JournalStore::check(path); !usable)
         return usable.error();
     return Database::open(path, Database::Access::ReadWrite);
 }
 
 } // namespace
+
+Status JournalStore::check(const QString& path) {
+    QStringList columns;
+    for (const char* column : kColumns)
+        columns << QLatin1String(column);
+    return Database::check(path, QStringLiteral("tblDreams"), columns);
+}
 
 Result<std::unique_ptr<JournalStore>> JournalStore::open(const QString& path) {
     Result<std::unique_ptr<Database>> opened = openChecked(path);
@@ -44,9 +49,9 @@ Result<std::unique_ptr<JournalStore>> JournalStore::open(const QString& path) {
 }
 
 Status JournalStore::current() {
-    if (db_->isStillAtPath())
+    if (db_ && db_->isStillAtPath())
         return Status();
-    Result<std::unique_ptr<Database>> reopened = openChecked(db_->path());
+    Result<std::unique_ptr<Database>> reopened = openChecked(path_);
     if (!reopened)
         return reopened.error();
     db_ = std::move(*reopened);
@@ -55,16 +60,17 @@ Status JournalStore::current() {
 }
 
 JournalStore::JournalStore(std::unique_ptr<Database> database)
-    : db_(std::move(database)) {}
+    : path_(database->path())
+    , db_(std::move(database)) {}
 
 JournalStore::~JournalStore() = default;
 
 const QString& JournalStore::path() const {
-    return db_->path();
+    return path_;
 }
 
 bool JournalStore::isReadOnly() const {
-    return db_->isReadOnly();
+    return !db_ || db_->isReadOnly();
 }
 
 Result<JournalEntry> JournalStore::entry(qint64 id) {
@@ -182,8 +188,44 @@ Status JournalStore::remove(qint64 id) {
 
 qint64 JournalStore::revision() {
     // A file that cannot be reopened keeps the last state: every operation then says why.
-    static_cast<void>(current());
+    if (!current() && !db_)
+        return -1;
     // Other programs' commits move the data version; this connection's own writes move its
     // change count. Both only grow, so their sum changes whenever either does.
     return db_->dataVersion() + sqlite3_total_changes64(db_->handle());
+}
+
+Result<qint64> JournalStore::count() {
+    if (Status opened = current(); !opened)
+        return opened.error();
+    auto counted = db_->query("SELECT count(*) FROM tblDreams");
+    if (!counted)
+        return counted.error();
+    if (!counted->next())
+        return counted->status().error();
+    return counted->integer(0);
+}
+
+Status JournalStore::backupTo(const QString& target) {
+    if (Status opened = current(); !opened)
+        return opened;
+    return db_->copyTo(target);
+}
+
+Status JournalStore::replaceFile(const std::function<Status()>& swap) {
+    if (Status opened = current(); !opened)
+        return opened;
+    // The last connection to close folds the write-ahead log into the file and deletes it. A log
+    // left behind (another program still has the journal open) would be read into the new file
+    // as if it were its own, so then nothing is replaced.
+    db_.reset();
+    tree_ = {};
+    const QFileInfo log(path_ + QStringLiteral("-wal"));
+    Status swapped = log.exists() && log.size() > 0
+                         ? Status(Error(tr("Another program has the journal open.")))
+                         : swap();
+    // The journal that is there now. Should it fail to open, the file has been replaced all the
+    // same, and every later operation tries again and says why.
+    static_cast<void>(current());
+    return swapped;
 }

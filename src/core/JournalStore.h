@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -33,6 +34,8 @@ public:
     // Opens Dreams.dll. A file that is no database, or has no journal table with the expected
     // columns, fails with the reason. A file or folder that refuses writes opens for reading.
     static Result<std::unique_ptr<JournalStore>> open(const QString& path);
+    // Whether `path` holds a usable journal, only reading it; the reason when it does not.
+    static Status check(const QString& path);
     ~JournalStore();
     JournalStore(const JournalStore&) = delete;
     JournalStore& operator=(const JournalStore&) = delete;
@@ -59,12 +62,25 @@ public:
     // Changes whenever the journal file changes, through this store or any other program.
     qint64 revision();
 
+    Result<qint64> count();
+    // Writes a consistent copy of the journal, also while it is in use, to a new file that takes
+    // the place of `target` in one step, with mode 0600.
+    Status backupTo(const QString& target);
+    // Puts another journal in the place of this one. `swap` must move the new file into place
+    // in one step; it runs while no connection has the journal open and no write-ahead log lies
+    // beside it, so nothing of the old file can reach the new one. Then the store opens what is
+    // at its path: the new journal, or the old one when `swap` failed. A failure means the file
+    // was not replaced.
+    Status replaceFile(const std::function<Status()>& swap);
+
 private:
     explicit JournalStore(std::unique_ptr<Database> database);
     // Reopens the journal when its file was replaced or removed while the program ran: writes
     // must reach the file the user has, not one that is gone.
     Status current();
 
+    QString path_;
+    // Empty only while the file is being replaced.
     std::unique_ptr<Database> db_;
     // The tree rows last read, the order they were read in and the state of the file then.
     struct TreeCache {

@@ -1,6 +1,7 @@
 #include "CoreTestSupport.h"
 
 #include <QFile>
+#include <QProcess>
 
 #include <linux/capability.h>
 #include <sqlite3.h>
@@ -89,6 +90,15 @@ void exec(const QString& file, const QString& sql, const QVariantList& params) {
 QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray dump(const QString& file) {
+    QProcess tool;
+    tool.start(QStringLiteral("sqlite3"),
+               {QStringLiteral("-readonly"), file, QStringLiteral(".dump")});
+    EXPECT_TRUE(tool.waitForFinished(30000)) << "the sqlite3 tool is missing";
+    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    return tool.readAllStandardOutput();
 }
 
 void createJournal(const QString& path) {

@@ -24,6 +24,8 @@ namespace coretest {
 QList<QVariantList> query(const QString& file, const QString& sql, const QVariantList& params = {});
 void exec(const QString& file, const QString& sql, const QVariantList& params = {});
 QByteArray fileBytes(const QString& path);
+// The whole database as the stock sqlite3 tool dumps it: equal dumps, equal content.
+QByteArray dump(const QString& file);
 
 void createJournal(const QString& path);
 void createDictionary(const QString& path, const std::vector<modDataFiles::Entry>& entries);

@@ -230,11 +230,7 @@ QByteArray FileBytes(const QString& path) {
 }
 
 QByteArray Dump(const QString& file) {
-    QProcess tool;
-    tool.start("sqlite3", {"-readonly", file, ".dump"});
-    EXPECT_TRUE(tool.waitForFinished(30000)) << "the sqlite3 tool is missing";
-    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
-    return tool.readAllStandardOutput();
+    return coretest::dump(file);
 }
 
 QString BuildDir() {

@@ -10,6 +10,7 @@
 #include "gui/Widgets.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -19,9 +20,11 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdio>
@@ -59,6 +62,20 @@ void save(QWidget* window, const QString& path) {
     settle();
     if (window->grab().save(path))
         std::printf("wrote %s\n", qPrintable(path));
+}
+
+// The export window, as the Journal menu opens it, with a range of days and the symbols chosen.
+void saveExportWindow(QWidget* window, const QString& path) {
+    QTimer::singleShot(0, [path] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr || dialog->objectName() != QLatin1String("frmExport"))
+            return;
+        dialog->findChild<QRadioButton*>(QStringLiteral("optDateRange"))->setChecked(true);
+        dialog->findChild<QCheckBox*>(QStringLiteral("chkSymbols"))->setChecked(true);
+        save(dialog, path);
+        dialog->close();
+    });
+    window->findChild<QAction*>(QStringLiteral("mnuExport"))->trigger();
 }
 
 } // namespace
@@ -155,6 +172,7 @@ int main(int argc, char* argv[]) {
     save(window, output + QStringLiteral("/dictionary") + suffix);
     window->findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
     save(window, output + QStringLiteral("/about") + suffix);
+    saveExportWindow(window, output + QStringLiteral("/export") + suffix);
 
     oneirion.closeAllWindows();
     return 0;

@@ -1,0 +1,28 @@
+#pragma once
+
+// Files the program writes for the user (exports, backups, a restored journal): each appears
+// whole under its name or not at all, readable and writable by its owner alone, so a failure or
+// a killed process never leaves a half file where the user looks for a whole one.
+
+#include "core/Result.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace SafeFile {
+
+// Writes `content` to `path` in one step.
+Status write(const QString& path, const QByteArray& content);
+
+// A new empty file in the folder of `target`, named after it, for building what will take its
+// place. The caller removes it unless it moves it into place.
+Result<QString> createBeside(const QString& target);
+
+// Puts the finished file `built` in the place of `target` in one step, and makes the change
+// itself survive a crash of the machine.
+Status moveIntoPlace(const QString& built, const QString& target);
+
+// Whether two paths name the same file (the same inode), as hard links and other spellings do.
+bool sameFile(const QString& a, const QString& b);
+
+} // namespace SafeFile
