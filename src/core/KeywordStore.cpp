@@ -60,6 +60,9 @@ Status KeywordStore::current() {
     Result<std::unique_ptr<Database>> reopened = openChecked(db_->path());
     if (!reopened)
         return reopened.error();
+    // The new file's count starts again from nothing: go on from above the old one's, so a
+    // revision seen before never comes back.
+    revisionBase_ += db_->dataVersion() + sqlite3_total_changes64(db_->handle()) + 1;
     db_ = std::move(*reopened);
     // What was read came from the file that is gone; the sort order's ranks stay good.
     cache_->sortedRevision = -1;
@@ -304,5 +307,5 @@ qint64 KeywordStore::revision() {
     static_cast<void>(current());
     // Other programs' commits move the data version; this connection's own writes move its
     // change count. Both only grow, so their sum changes whenever either does.
-    return db_->dataVersion() + sqlite3_total_changes64(db_->handle());
+    return revisionBase_ + db_->dataVersion() + sqlite3_total_changes64(db_->handle());
 }
