@@ -30,6 +30,9 @@ struct KeywordStore::Cache {
     KeywordOrder order;
     qint64 sortedRevision = -1;
     QStringList sorted;
+    // `sorted`, case-folded, made at the first search after each read.
+    qint64 foldedRevision = -1;
+    QStringList folded;
     qint64 entriesRevision = -1;
     std::vector<KeywordEntry> entries;
 };
@@ -107,12 +110,23 @@ Result<QStringList> KeywordStore::search(const QString& text) {
     Result<QStringList> all = keywords();
     if (!all)
         return all;
-    // Matching the sorted list keeps the matches sorted.
+    // Matching the sorted list keeps the matches sorted. Folding case per code point keeps every
+    // text as long as it was, so a folded text holds the folded search text exactly where the
+    // text holds the search text ignoring case; each keyword is folded once, not per keystroke.
+    if (cache_->foldedRevision != cache_->sortedRevision) {
+        cache_->folded.clear();
+        cache_->folded.reserve(all->size());
+        for (const QString& keyword : *all)
+            cache_->folded << CaseFold::fold(keyword);
+        cache_->foldedRevision = cache_->sortedRevision;
+    }
+    const QString needle = CaseFold::fold(text);
     QStringList matches;
-    for (const QString& keyword : *all) {
-        // Qt's case-insensitive search folds case per code point, as the store compares.
-        if (!keyword.isEmpty() && keyword.contains(text, Qt::CaseInsensitive))
-            matches << keyword;
+    matches.reserve(all->size());
+    for (qsizetype i = 0; i < all->size(); ++i) {
+        const QString& folded = cache_->folded[i];
+        if (!folded.isEmpty() && folded.contains(needle))
+            matches << (*all)[i];
     }
     return matches;
 }
