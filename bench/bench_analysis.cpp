@@ -167,7 +167,9 @@ public:
             tree->setCurrentItem(node);
             QApplication::processEvents();
         }
-        // The entry has been read and laid out, as when the user reads it before asking.
+        // The entry has been read and laid out, as when the user reads it before asking. The
+        // panel's own events come first: showing it lays the text out afresh.
+        QApplication::processEvents();
         program_.find<QTextEdit>("rtbJournalText")->document()->size();
         QApplication::processEvents();
         bench::TakeMessages();
