@@ -32,12 +32,10 @@ Result<KeywordFinder::Found> KeywordFinder::find(QStringView text) {
         if (matches.found[k])
             found.entries.push_back(entries_[k]);
     }
-    std::vector<KeywordMatcher::Occurrence>& occurrences = matches.occurrences;
+    std::vector<Span>& occurrences = matches.occurrences;
     std::sort(occurrences.begin(), occurrences.end(),
-              [](const KeywordMatcher::Occurrence& a, const KeywordMatcher::Occurrence& b) {
-                  return a.begin < b.begin;
-              });
-    for (const KeywordMatcher::Occurrence& occurrence : occurrences) {
+              [](const Span& a, const Span& b) { return a.begin < b.begin; });
+    for (const Span& occurrence : occurrences) {
         if (!found.spans.empty() && occurrence.begin <= found.spans.back().end)
             found.spans.back().end = std::max(found.spans.back().end, occurrence.end);
         else

@@ -21,10 +21,7 @@ public:
     KeywordFinder(const KeywordFinder&) = delete;
     KeywordFinder& operator=(const KeywordFinder&) = delete;
 
-    struct Span {
-        qsizetype begin;
-        qsizetype end;
-    };
+    using Span = KeywordMatcher::Occurrence;
     struct Found {
         // The dictionary rows whose keyword occurs, in the dictionary's order.
         std::vector<KeywordEntry> entries;
