@@ -7,7 +7,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cstdio>
@@ -68,11 +70,48 @@ void Program::missing(const char* name) {
     std::abort();
 }
 
+// Word-like keywords of two to four syllables, some capitalised, some with accents.
+std::vector<modDataFiles::Entry> GeneratedDictionary(int keywords) {
+    static const char16_t* syllables[] = {u"an",  u"bel", u"cor", u"da",  u"el",  u"fen", u"gar",
+                                          u"hol", u"is",  u"jun", u"ka",  u"lum", u"mor", u"ne",
+                                          u"ol",  u"pra", u"qui", u"ros", u"sel", u"tan", u"ur",
+                                          u"ven", u"wol", u"xa",  u"yel", u"zor", u"är",  u"ée"};
+    const int count = int(std::size(syllables));
+    QRandomGenerator random(20240611);
+    std::vector<modDataFiles::Entry> entries;
+    for (int i = 0; i < keywords; ++i) {
+        QString word;
+        const int length = 2 + int(random.bounded(3));
+        for (int s = 0; s < length; ++s)
+            word += QString::fromUtf16(syllables[random.bounded(count)]);
+        if (random.bounded(4) == 0)
+            word[0] = word[0].toUpper();
+        word += QString::number(i % 97);
+        entries.push_back(
+            {word,
+             QStringLiteral("The meaning of %1, in a sentence or two of plain text.").arg(word)});
+    }
+    return entries;
+}
+
 QString DreamText(int number) {
     return QStringLiteral("Dream %1. I walked through a house I had never seen, and every door "
                           "opened onto water; a cat followed me from room to room, and the "
                           "stairs kept turning until I woke.")
         .arg(number);
+}
+
+std::vector<modDataFiles::Entry> ShippedDictionary() {
+    QFile tsv(QFileInfo(QString::fromUtf8(__FILE__))
+                  .dir()
+                  .filePath(QStringLiteral("../data/keywords.tsv")));
+    std::vector<modDataFiles::Entry> dictionary;
+    if (!tsv.open(QIODevice::ReadOnly) ||
+        !modDataFiles::ParseDictionary(tsv.readAll(), dictionary).ok || dictionary.empty()) {
+        std::fprintf(stderr, "cannot read the shipped dictionary %s\n", qPrintable(tsv.fileName()));
+        std::abort();
+    }
+    return dictionary;
 }
 
 void FillJournal(const QString& path, int entries) {

@@ -23,6 +23,8 @@ namespace bench {
 struct Figure {
     double projectMs = 0;
     double referenceMs = 0;
+    // What the two figures count, when it is not time.
+    const char* unit = "ms";
 };
 
 using Benchmark = std::function<Figure()>;
@@ -94,6 +96,11 @@ QString DreamText(int number);
 // Adds `entries` entries over thirty years, from 1990, to the journal at `path`, in one
 // transaction.
 void FillJournal(const QString& path, int entries);
+// `keywords` word-like keywords of two to four syllables, some capitalised, some with accents,
+// each with a sentence of meaning.
+std::vector<modDataFiles::Entry> GeneratedDictionary(int keywords);
+// The dictionary the program ships with.
+std::vector<modDataFiles::Entry> ShippedDictionary();
 // Every meaning of a generated dictionary.
 extern const QString kMeaning;
 

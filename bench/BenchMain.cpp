@@ -105,8 +105,8 @@ int main(int argc, char* argv[]) {
         if (!name.startsWith(prefix))
             continue;
         const bench::Figure figure = benchmark();
-        std::printf("%s: project %.2f ms, reference %.2f ms, ratio %.1f\n", qPrintable(name),
-                    figure.projectMs, figure.referenceMs,
+        std::printf("%s: project %.2f %s, reference %.2f %s, ratio %.1f\n", qPrintable(name),
+                    figure.projectMs, figure.unit, figure.referenceMs, figure.unit,
                     figure.projectMs > 0 ? figure.referenceMs / figure.projectMs : 0.0);
         std::fflush(stdout);
         ++ran;

@@ -23,34 +23,10 @@ namespace {
 
 const int kKeywords = 50000;
 
-// Word-like keywords of two to four syllables, some capitalised, some with accents.
-std::vector<modDataFiles::Entry> makeDictionary() {
-    static const char16_t* syllables[] = {u"an",  u"bel", u"cor", u"da",  u"el",  u"fen", u"gar",
-                                          u"hol", u"is",  u"jun", u"ka",  u"lum", u"mor", u"ne",
-                                          u"ol",  u"pra", u"qui", u"ros", u"sel", u"tan", u"ur",
-                                          u"ven", u"wol", u"xa",  u"yel", u"zor", u"är",  u"ée"};
-    const int count = int(std::size(syllables));
-    QRandomGenerator random(20240611);
-    std::vector<modDataFiles::Entry> entries;
-    for (int i = 0; i < kKeywords; ++i) {
-        QString word;
-        const int length = 2 + int(random.bounded(3));
-        for (int s = 0; s < length; ++s)
-            word += QString::fromUtf16(syllables[random.bounded(count)]);
-        if (random.bounded(4) == 0)
-            word[0] = word[0].toUpper();
-        word += QString::number(i % 97);
-        entries.push_back(
-            {word,
-             QStringLiteral("The meaning of %1, in a sentence or two of plain text.").arg(word)});
-    }
-    return entries;
-}
-
 // The program on a 50,000-keyword dictionary, the dictionary panel in front and filled.
 struct Panel {
     Panel()
-        : program(bench::ProgramFolder(makeDictionary())) {
+        : program(bench::ProgramFolder(bench::GeneratedDictionary(kKeywords))) {
         program.click("cmdDreamDictionary");
         program.click("cmdRefresh");
         QApplication::processEvents();

@@ -7,6 +7,9 @@
 
 #include <QGroupBox>
 
+#include <memory>
+
+class KeywordFinder;
 class KeywordStore;
 class QTextDocument;
 class QTextEdit;
@@ -18,6 +21,7 @@ class AnalysisPanel : public QGroupBox {
 
 public:
     explicit AnalysisPanel(KeywordStore& store, QWidget* parent = nullptr);
+    ~AnalysisPanel() override;
 
     // Finds the dictionary's keywords in `document`, lists them in the dictionary's order, marks
     // their occurrences there (and nowhere else) and shows the text. A dictionary that cannot be
@@ -43,7 +47,7 @@ private:
     // Marks the occurrences of `item`'s keyword in the analysis view and shows the first.
     void showOccurrences(QTreeWidgetItem* item);
 
-    KeywordStore& store_;
+    std::unique_ptr<KeywordFinder> finder_;
     QTextEdit* view_;
     QTreeWidget* found_;
 };

@@ -205,7 +205,8 @@ void KeywordMatcher::buildFailLinks(const std::vector<std::int32_t>& parent,
     }
 }
 
-std::vector<std::vector<qsizetype>> KeywordMatcher::findAll(QStringView text) const {
+template <typename Hit>
+void KeywordMatcher::scan(QStringView text, Hit&& hit) const {
     const qsizetype n = text.size();
     std::vector<char16_t> folded;
     foldInto(text, folded);
@@ -217,10 +218,8 @@ std::vector<std::vector<qsizetype>> KeywordMatcher::findAll(QStringView text) co
             folded[std::size_t(i)] = u' ';
     }
 
-    const std::size_t patterns = patternLength_.size();
-    std::vector<std::vector<qsizetype>> found(patterns);
     // Where each pattern's next search may start, as the control's repeated find would go on.
-    std::vector<qsizetype> searchFrom(patterns, 0);
+    std::vector<qsizetype> searchFrom(patternLength_.size(), 0);
 
     std::int32_t state = 0;
     for (qsizetype i = 0; i < n; ++i) {
@@ -240,8 +239,8 @@ std::vector<std::vector<qsizetype>> KeywordMatcher::findAll(QStringView text) co
         const Node& at = nodes_[std::size_t(state)];
         for (std::int32_t out = at.pattern >= 0 ? state : at.nextOutput; out >= 0;
              out = nodes_[std::size_t(out)].nextOutput) {
-            const Node& hit = nodes_[std::size_t(out)];
-            const auto pattern = std::size_t(hit.pattern);
+            const Node& found = nodes_[std::size_t(out)];
+            const auto pattern = std::size_t(found.pattern);
             const qsizetype end = i + 1;
             const qsizetype begin = end - patternLength_[pattern];
             if (begin < searchFrom[pattern] || splitsCharacter(text, begin) ||
@@ -250,20 +249,41 @@ std::vector<std::vector<qsizetype>> KeywordMatcher::findAll(QStringView text) co
             const bool whole = (begin == 0 || !wordUnit[std::size_t(begin - 1)]) &&
                                (end == n || !wordUnit[std::size_t(end)]);
             if (whole) {
-                found[pattern].push_back(begin);
+                hit(pattern, begin, end);
                 searchFrom[pattern] = end;
             } else {
                 searchFrom[pattern] = end + 1;
             }
         }
     }
+}
 
+std::vector<std::vector<qsizetype>> KeywordMatcher::findAll(QStringView text) const {
+    std::vector<std::vector<qsizetype>> found(patternLength_.size());
+    scan(text, [&found](std::size_t pattern, qsizetype begin, qsizetype) {
+        found[pattern].push_back(begin);
+    });
     std::vector<std::vector<qsizetype>> byKeyword(patternOfKeyword_.size());
     for (std::size_t k = 0; k < patternOfKeyword_.size(); ++k) {
         if (const std::int32_t pattern = patternOfKeyword_[k]; pattern >= 0)
             byKeyword[k] = found[std::size_t(pattern)];
     }
     return byKeyword;
+}
+
+KeywordMatcher::Matches KeywordMatcher::match(QStringView text) const {
+    Matches matches;
+    std::vector<bool> patternFound(patternLength_.size());
+    scan(text, [&](std::size_t pattern, qsizetype begin, qsizetype end) {
+        patternFound[pattern] = true;
+        matches.occurrences.push_back({begin, end});
+    });
+    matches.found.resize(patternOfKeyword_.size());
+    for (std::size_t k = 0; k < patternOfKeyword_.size(); ++k) {
+        const std::int32_t pattern = patternOfKeyword_[k];
+        matches.found[k] = pattern >= 0 && patternFound[std::size_t(pattern)];
+    }
+    return matches;
 }
 
 std::vector<qsizetype> findWholeWord(QStringView text, const QString& keyword) {

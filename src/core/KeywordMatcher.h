@@ -37,6 +37,20 @@ public:
     // holds a paragraph break, has none.
     std::vector<std::vector<qsizetype>> findAll(QStringView text) const;
 
+    // The same occurrences as one list, for a caller that wants every keyword at once.
+    struct Occurrence {
+        qsizetype begin;
+        qsizetype end;
+    };
+    struct Matches {
+        // Whether each keyword, by index, occurs at all.
+        std::vector<bool> found;
+        // Every occurrence once, however many keywords equal when folded give it; in the order
+        // of their ends.
+        std::vector<Occurrence> occurrences;
+    };
+    Matches match(QStringView text) const;
+
 private:
     struct Node {
         std::int32_t fail = 0;
@@ -54,6 +68,9 @@ private:
     std::int32_t child(std::int32_t node, char16_t unit) const;
     std::int32_t addChild(std::int32_t node, char16_t unit);
     void insertEdge(std::uint64_t key, std::int32_t value);
+    // Calls `hit(pattern, begin, end)` for every occurrence, in the order of their ends.
+    template <typename Hit>
+    void scan(QStringView text, Hit&& hit) const;
     void buildFailLinks(const std::vector<std::int32_t>& parent,
                         const std::vector<char16_t>& unitFromParent,
                         const std::vector<std::int32_t>& depth);

@@ -30,6 +30,9 @@ struct KeywordStore::Cache {
     KeywordOrder order;
     qint64 sortedRevision = -1;
     QStringList sorted;
+    // `sorted`, case-folded, made at the first search after each read.
+    qint64 foldedRevision = -1;
+    QStringList folded;
     qint64 entriesRevision = -1;
     std::vector<KeywordEntry> entries;
 };
@@ -60,6 +63,9 @@ Status KeywordStore::current() {
     Result<std::unique_ptr<Database>> reopened = openChecked(db_->path());
     if (!reopened)
         return reopened.error();
+    // The new file's count starts again from nothing: go on from above the old one's, so a
+    // revision seen before never comes back.
+    revisionBase_ += db_->dataVersion() + sqlite3_total_changes64(db_->handle()) + 1;
     db_ = std::move(*reopened);
     // What was read came from the file that is gone; the sort order's ranks stay good.
     cache_->sortedRevision = -1;
@@ -104,12 +110,23 @@ Result<QStringList> KeywordStore::search(const QString& text) {
     Result<QStringList> all = keywords();
     if (!all)
         return all;
-    // Matching the sorted list keeps the matches sorted.
+    // Matching the sorted list keeps the matches sorted. Folding case per code point keeps every
+    // text as long as it was, so a folded text holds the folded search text exactly where the
+    // text holds the search text ignoring case; each keyword is folded once, not per keystroke.
+    if (cache_->foldedRevision != cache_->sortedRevision) {
+        cache_->folded.clear();
+        cache_->folded.reserve(all->size());
+        for (const QString& keyword : *all)
+            cache_->folded << CaseFold::fold(keyword);
+        cache_->foldedRevision = cache_->sortedRevision;
+    }
+    const QString needle = CaseFold::fold(text);
     QStringList matches;
-    for (const QString& keyword : *all) {
-        // Qt's case-insensitive search folds case per code point, as the store compares.
-        if (!keyword.isEmpty() && keyword.contains(text, Qt::CaseInsensitive))
-            matches << keyword;
+    matches.reserve(all->size());
+    for (qsizetype i = 0; i < all->size(); ++i) {
+        const QString& folded = cache_->folded[i];
+        if (!folded.isEmpty() && folded.contains(needle))
+            matches << (*all)[i];
     }
     return matches;
 }
@@ -304,5 +321,5 @@ qint64 KeywordStore::revision() {
     static_cast<void>(current());
     // Other programs' commits move the data version; this connection's own writes move its
     // change count. Both only grow, so their sum changes whenever either does.
-    return db_->dataVersion() + sqlite3_total_changes64(db_->handle());
+    return revisionBase_ + db_->dataVersion() + sqlite3_total_changes64(db_->handle());
 }

@@ -86,6 +86,7 @@ private:
     Status current();
 
     std::unique_ptr<Database> db_;
+    qint64 revisionBase_ = 0;
     struct Cache;
     std::unique_ptr<Cache> cache_;
 };

@@ -285,18 +285,20 @@ void DictionaryPanel::fill(const QStringList& keywords) {
     // A refill must not show a keyword on the way.
     const QSignalBlocker quiet(list_);
     // After an edit most entries stay: keep those the lists share at their start and their end,
-    // and replace only what lies between. Building 50,000 items anew is what costs the time.
-    const int shown = list_->count();
+    // and replace only what lies between. Building 50,000 items anew is what costs the time, and
+    // asking each item for its text nearly as much: the texts shown are kept beside the list.
+    const int shown = int(shown_.size());
     const int wanted = int(keywords.size());
     int head = 0;
-    while (head < shown && head < wanted && list_->item(head)->text() == keywords[head])
+    while (head < shown && head < wanted && shown_[head] == keywords[head])
         ++head;
     int tail = 0;
     while (tail < shown - head && tail < wanted - head &&
-           list_->item(shown - 1 - tail)->text() == keywords[wanted - 1 - tail])
+           shown_[shown - 1 - tail] == keywords[wanted - 1 - tail])
         ++tail;
     const int removed = shown - head - tail;
     const int added = wanted - head - tail;
+    shown_ = keywords;
     if (removed + added > kMostPatched) {
         list_->clear();
         list_->addItems(keywords);

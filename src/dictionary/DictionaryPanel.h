@@ -52,6 +52,8 @@ private:
 
     QLineEdit* search_;
     QListWidget* list_;
+    // The texts of the list's entries, in its order: only fill() changes the list.
+    QStringList shown_;
     QLineEdit* keyword_;
     QPlainTextEdit* description_;
     QPushButton* add_;

@@ -31,6 +31,56 @@ QString keyOf(const QTreeWidgetItem* node) {
     return node ? node->data(0, Qt::UserRole).toString() : QString();
 }
 
+// The same stored date part as the row before: an ordinary whole number, told without text.
+bool sameNumber(const QVariant& a, const QVariant& b) {
+    return a.typeId() == QMetaType::LongLong && b.typeId() == QMetaType::LongLong &&
+           a.toLongLong() == b.toLongLong();
+}
+
+// An entry's node keeps the row it shows and gives its text, icon and key when the view asks:
+// most of ten thousand nodes are never shown, and building and storing each one's texts up front
+// is most of the cost of a tree.
+class EntryNode : public QTreeWidgetItem {
+public:
+    EntryNode(const JournalEntry& row, const QIcon& icon)
+        : QTreeWidgetItem(UserType)
+        , id_(row.id)
+        , name_(row.name)
+        , year_(row.year)
+        , month_(row.month)
+        , day_(row.day)
+        , icon_(icon) {}
+
+    qint64 id() const { return id_; }
+
+    QVariant data(int column, int role) const override {
+        if (column == 0) {
+            switch (role) {
+            case Qt::DisplayRole:
+            case Qt::EditRole:
+                return QString(name_ + QStringLiteral(" (") + Text::plainValue(month_) +
+                               QLatin1Char('-') + Text::plainValue(day_) + QLatin1Char('-') +
+                               Text::plainValue(year_) + QLatin1Char(')'));
+            case Qt::DecorationRole:
+                return icon_;
+            case Qt::UserRole:
+                return JournalTree::entryKey(id_);
+            default:
+                break;
+            }
+        }
+        return QTreeWidgetItem::data(column, role);
+    }
+
+private:
+    qint64 id_;
+    QString name_;
+    QVariant year_;
+    QVariant month_;
+    QVariant day_;
+    QIcon icon_;
+};
+
 } // namespace
 
 JournalTree::JournalTree(JournalStore& store, QWidget* parent)
@@ -85,6 +135,7 @@ std::optional<qint64> JournalTree::entryId(const QString& key) {
 void JournalTree::reload() {
     tree_->clear();
     nodes_.clear();
+    entryNodes_.clear();
 
     // The nodes are built apart from the view and handed to it in one piece: adding ten thousand
     // items one by one to a shown tree costs a model update each.
@@ -104,31 +155,36 @@ void JournalTree::reload() {
 
     Result<std::vector<JournalEntry>> rows = store_.treeRows(order_);
     if (rows) {
+        entryNodes_.reserve(qsizetype(rows->size()));
+        const QIcon entryIcon = icons_.value(EntryLevel);
         QTreeWidgetItem* month = nullptr;
         QTreeWidgetItem* year = nullptr;
-        QString yearKey;
-        QString monthKey;
+        const JournalEntry* previous = nullptr;
         for (const JournalEntry& row : *rows) {
-            const QString yearText = Text::plainValue(row.year);
-            const QString monthNumber = Text::plainValue(row.month);
-            // The rows come ordered by year and month, so a new key starts a new node.
-            if (year == nullptr || yearKey != QLatin1Char('_') + yearText) {
-                yearKey = QLatin1Char('_') + yearText;
-                year = nodes_.value(yearKey);
-                if (year == nullptr)
-                    year = addNode(root, yearKey, yearText, YearLevel);
-                month = nullptr;
+            // The rows come ordered by year and month, so a new year or month starts a new node.
+            // Dates stored as text by another tool are told apart by their text.
+            const bool sameYear = previous && sameNumber(row.year, previous->year);
+            if (!sameYear) {
+                const QString yearText = Text::plainValue(row.year);
+                const QString yearKey = QLatin1Char('_') + yearText;
+                QTreeWidgetItem* found = nodes_.value(yearKey);
+                if (found == nullptr)
+                    found = addNode(root, yearKey, yearText, YearLevel);
+                if (found != year)
+                    month = nullptr;
+                year = found;
             }
-            if (month == nullptr || monthKey != yearKey + QLatin1Char('_') + monthNumber) {
-                monthKey = yearKey + QLatin1Char('_') + monthNumber;
+            if (month == nullptr || !sameYear || !sameNumber(row.month, previous->month)) {
+                const QString monthKey = QLatin1Char('_') + Text::plainValue(row.year) +
+                                         QLatin1Char('_') + Text::plainValue(row.month);
                 month = nodes_.value(monthKey);
                 if (month == nullptr)
                     month = addNode(year, monthKey, monthText(row.month), MonthLevel);
             }
-            const QString text = row.name + QStringLiteral(" (") + monthNumber + QLatin1Char('-') +
-                                 Text::plainValue(row.day) + QLatin1Char('-') + yearText +
-                                 QLatin1Char(')');
-            addNode(month, entryKey(row.id), text, EntryLevel);
+            auto* entry = new EntryNode(row, entryIcon);
+            month->addChild(entry);
+            entryNodes_.insert(row.id, entry);
+            previous = &row;
         }
     }
     tree_->addTopLevelItem(root);
@@ -137,8 +193,17 @@ void JournalTree::reload() {
         Q_EMIT readFailed(rows.errorMessage());
 }
 
+QTreeWidgetItem* JournalTree::node(const QString& key) const {
+    if (const auto id = entryId(key)) {
+        // Only the key exactly as the node has it: "~017" names no node.
+        QTreeWidgetItem* entry = entryNodes_.value(*id);
+        return entry != nullptr && key == entryKey(*id) ? entry : nullptr;
+    }
+    return nodes_.value(key);
+}
+
 void JournalTree::setOpenNode(const QString& key, bool expand) {
-    QTreeWidgetItem* node = nodes_.value(key);
+    QTreeWidgetItem* node = this->node(key);
     openKey_ = node != nullptr ? key : QString();
     if (node == nullptr) {
         tree_->setCurrentItem(nullptr);
@@ -155,7 +220,7 @@ void JournalTree::setOpenNode(const QString& key, bool expand) {
 }
 
 void JournalTree::reloadAfterRemoving(qint64 id) {
-    QTreeWidgetItem* entry = nodes_.value(entryKey(id));
+    QTreeWidgetItem* entry = entryNodes_.value(id);
     QTreeWidgetItem* month = entry != nullptr ? entry->parent() : nullptr;
     QTreeWidgetItem* year = month != nullptr ? month->parent() : nullptr;
     const QString monthKey = keyOf(month);

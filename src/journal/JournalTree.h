@@ -52,13 +52,16 @@ private:
     void toggleOrder();
     void queueSelectionCheck();
     void checkSelection();
+    QTreeWidgetItem* node(const QString& key) const;
 
     JournalStore& store_;
     QTreeWidget* tree_;
     QPushButton* orderSwitch_;
     QList<QIcon> icons_;
     JournalOrder order_ = JournalOrder::ByDate;
+    // The root, year and month nodes by key; entry nodes by ID.
     QHash<QString, QTreeWidgetItem*> nodes_;
+    QHash<qint64, QTreeWidgetItem*> entryNodes_;
     QString openKey_;
     bool mouseDown_ = false;
     bool selectionCheckQueued_ = false;

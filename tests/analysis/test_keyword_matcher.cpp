@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <random>
+#include <set>
 
 namespace {
 
@@ -112,8 +113,23 @@ void expectSameAsReference(const QString& text, const QStringList& keywords, uns
     QTextDocument document;
     document.setPlainText(text);
     const QString searched = document.toRawText();
-    const std::vector<Positions> found = KeywordMatcher(keywords).findAll(searched);
+    const KeywordMatcher matcher(keywords);
+    const std::vector<Positions> found = matcher.findAll(searched);
     ASSERT_EQ(found.size(), std::size_t(keywords.size()));
+    // The flat list gives the same occurrences: whether each keyword is found, and where.
+    const KeywordMatcher::Matches matches = matcher.match(searched);
+    ASSERT_EQ(matches.found.size(), found.size());
+    std::set<std::pair<qsizetype, qsizetype>> everyOccurrence;
+    for (std::size_t k = 0; k < found.size(); ++k) {
+        EXPECT_EQ(matches.found[k], !found[k].empty()) << "seed " << seed;
+        for (const qsizetype begin : found[k])
+            everyOccurrence.insert({begin, begin + keywords[qsizetype(k)].size()});
+    }
+    std::set<std::pair<qsizetype, qsizetype>> listed;
+    for (const KeywordMatcher::Occurrence& occurrence : matches.occurrences)
+        EXPECT_TRUE(listed.insert({occurrence.begin, occurrence.end}).second)
+            << "seed " << seed << ": an occurrence listed twice";
+    EXPECT_EQ(listed, everyOccurrence) << "seed " << seed;
     for (qsizetype k = 0; k < keywords.size(); ++k) {
         const Positions expected = referenceFind(document, keywords[k]);
         keywordsWithMatches += expected.empty() ? 0 : 1;

@@ -2,9 +2,12 @@
 // merge of an update under each policy, which commits all or nothing.
 
 #include "CoreTestSupport.h"
+#include "core/KeywordFinder.h"
 #include "core/KeywordStore.h"
 
 #include <QTemporaryDir>
+
+#include <cstdio>
 
 namespace {
 
@@ -45,6 +48,55 @@ TEST_F(KeywordStoreTest, TheListIsAlphabeticalAndFollowsEveryChange) {
               QStringList({"", "Bat", "cat", "Dog", "dog", "Snake", "water"}));
     EXPECT_EQ(store->search(QString()).value_or({}),
               QStringList({"Bat", "cat", "Dog", "dog", "Snake", "water"}));
+}
+
+// The keywords the analysis finds, as "keyword@begin-end" for every marked stretch.
+QStringList findings(KeywordFinder& finder, const QString& text) {
+    const Result<KeywordFinder::Found> found = finder.find(text);
+    EXPECT_TRUE(found) << found.errorMessage().toStdString();
+    QStringList listed;
+    for (const KeywordEntry& entry : found ? found->entries : std::vector<KeywordEntry>())
+        listed << entry.keyword;
+    for (const KeywordFinder::Span& span :
+         found ? found->spans : std::vector<KeywordFinder::Span>())
+        listed << QStringLiteral("@%1-%2").arg(span.begin).arg(span.end);
+    return listed;
+}
+
+// The finder keeps its matcher between analyses, never past a change to the dictionary: its own
+// edits, another program's, or a file put in its place.
+TEST_F(KeywordStoreTest, TheFinderSeesEveryChangeToTheDictionary) {
+    KeywordFinder finder(*store);
+    const QString text = QStringLiteral("A black cat, a DOG and Ärger.");
+    EXPECT_EQ(findings(finder, text), QStringList({"cat", "Dog", "dog", "@8-11", "@15-18"}));
+
+    // A file of the same size and age put in its place: its counters start again from nothing.
+    const QString other = folder.filePath(QStringLiteral("other.dll"));
+    coretest::createDictionary(other, {{"black cat", "Luck"}, {"ärger", "Anger"}});
+    ASSERT_EQ(
+        std::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()), 0);
+    // The phrase and the word inside it mark one stretch.
+    EXPECT_EQ(findings(finder, text), QStringList({"black cat", "ärger", "@2-11", "@23-28"}));
+
+    ASSERT_TRUE(store->add(QStringLiteral("cat"), QStringLiteral("Independence")));
+    EXPECT_EQ(findings(finder, text),
+              QStringList({"black cat", "cat", "ärger", "@2-11", "@23-28"}));
+    coretest::exec(path, QStringLiteral("UPDATE tblKeywords SET Keyword = 'a' WHERE Keyword = "
+                                        "'black cat'"));
+    EXPECT_EQ(findings(finder, text),
+              QStringList({"a", "cat", "ärger", "@0-1", "@8-11", "@13-14", "@23-28"}));
+    coretest::exec(path, QStringLiteral("DELETE FROM tblKeywords"));
+    EXPECT_EQ(findings(finder, text), QStringList());
+}
+
+// The search ignores case beyond ASCII, one letter for one letter.
+TEST_F(KeywordStoreTest, TheSearchIgnoresCaseInEveryAlphabet) {
+    coretest::exec(path, QStringLiteral("INSERT INTO tblKeywords VALUES ('Ärger', ''), "
+                                        "('STRASSE', ''), ('Straße', ''), ('ЖУК', '')"));
+    EXPECT_EQ(store->search(QStringLiteral("äR")).value_or({}), QStringList({"Ärger"}));
+    EXPECT_EQ(store->search(QStringLiteral("aSSe")).value_or({}), QStringList({"STRASSE"}));
+    EXPECT_EQ(store->search(QStringLiteral("ẞE")).value_or({}), QStringList({"Straße"}));
+    EXPECT_EQ(store->search(QStringLiteral("жу")).value_or({}), QStringList({"ЖУК"}));
 }
 
 // Rows equal but for case are one keyword: the last shows its meaning, an edit rewrites them all
