@@ -15,6 +15,8 @@
 #include "home/HomePanel.h"
 #include "journal/JournalEditor.h"
 #include "journal/JournalTree.h"
+#include "search/SearchWindow.h"
+#include "symbols/SymbolsWindow.h"
 #include "update_import/ImportDialog.h"
 
 #include <QAction>
@@ -70,6 +72,7 @@ MainWindow::MainWindow(const Services& services, QWidget* parent)
     connect(exit, &QPushButton::clicked, this, &MainWindow::close);
 
     createMenus();
+    createJournalMenu();
     connectPanels();
 }
 
@@ -99,6 +102,50 @@ void MainWindow::createMenus() {
     connect(about, &QAction::triggered, this, [this] { panels_->bringToFront(about_); });
 }
 
+void MainWindow::createJournalMenu() {
+    auto* journal = named(new QMenu(tr("&Journal"), this), "mnuJournal");
+    menuBar()->insertMenu(menuBar()->findChild<QMenu*>(QStringLiteral("mnuHelp"))->menuAction(),
+                          journal);
+    QAction* search = named(journal->addAction(tr("&Search Journal...")), "mnuSearchJournal");
+    search->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    QAction* symbols = named(journal->addAction(tr("Recurring &Symbols...")), "mnuSymbols");
+    connect(search, &QAction::triggered, this, &MainWindow::showSearch);
+    connect(symbols, &QAction::triggered, this, &MainWindow::showSymbols);
+}
+
+namespace {
+
+void bringUp(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+void MainWindow::showSearch() {
+    if (!search_) {
+        search_ = new SearchWindow(services_.journal, this);
+        connect(search_, &SearchWindow::entryRequested, this, &MainWindow::openEntry);
+    }
+    bringUp(search_);
+    search_->focusQuery();
+}
+
+void MainWindow::showSymbols() {
+    if (!symbols_) {
+        symbols_ = new SymbolsWindow(services_.journal, services_.dictionary, this);
+        connect(symbols_, &SymbolsWindow::entryRequested, this, &MainWindow::openEntry);
+    }
+    bringUp(symbols_);
+}
+
+void MainWindow::openEntry(qint64 id) {
+    // As a click on its node in the tree: the question about unsaved changes comes first.
+    openNode(JournalTree::entryKey(id));
+    bringUp(this);
+}
+
 void MainWindow::connectPanels() {
     auto show = [this](QWidget* panel) { return [this, panel] { panels_->bringToFront(panel); }; };
     // Every back button, on whichever panel, first settles a keyword still being added.
@@ -125,6 +172,15 @@ void MainWindow::connectPanels() {
         tree_->setOpenNode(JournalTree::entryKey(id), true);
     });
     connect(editor_, &JournalEditor::entryRemoved, tree_, &JournalTree::reloadAfterRemoving);
+    // The windows across the journal show a save or a delete at once.
+    auto journalChanged = [this] {
+        if (search_)
+            search_->refresh();
+        if (symbols_)
+            symbols_->refresh();
+    };
+    connect(editor_, &JournalEditor::entryStored, this, journalChanged);
+    connect(editor_, &JournalEditor::entryRemoved, this, journalChanged);
     connect(editor_, &JournalEditor::entryClosed, this, [this] { tree_->setOpenNode(QString()); });
     connect(editor_, &JournalEditor::textShown, analysis_, &AnalysisPanel::showText);
     connect(editor_, &JournalEditor::editingEnabled, analysis_, &AnalysisPanel::setViewEnabled);

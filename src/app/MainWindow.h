@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 
@@ -18,7 +19,9 @@ class JournalStore;
 class JournalTree;
 class KeywordStore;
 class PanelStack;
+class SearchWindow;
 class Settings;
+class SymbolsWindow;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -46,6 +49,10 @@ protected:
 
 private:
     void createMenus();
+    void createJournalMenu();
+    void showSearch();
+    void showSymbols();
+    void openEntry(qint64 id);
     void connectPanels();
     void openNode(const QString& key);
     void startNewEntry();
@@ -61,6 +68,9 @@ private:
     AnalysisPanel* analysis_;
     DictionaryPanel* dictionary_;
     AboutPanel* about_;
+    // The windows that look across the journal: one each, made when first asked for.
+    QPointer<SearchWindow> search_;
+    QPointer<SymbolsWindow> symbols_;
     bool openingNode_ = false;
     bool askBeforeClosing_ = true;
     bool closed_ = false;

@@ -1,0 +1,246 @@
+#include "symbols/SymbolsWindow.h"
+
+#include "core/AtomicFile.h"
+#include "gui/FileDialog.h"
+#include "gui/MessageBox.h"
+#include "gui/Widgets.h"
+#include "symbols/SymbolChart.h"
+
+#include <QDateEdit>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStackedLayout>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kEntryIdRole = Qt::UserRole;
+
+QDateEdit* makeDateEdit(const char* name) {
+    auto* edit = named(new QDateEdit, name);
+    edit->setCalendarPopup(true);
+    edit->setDateRange(QDate(1000, 1, 1), QDate(9999, 12, 31));
+    edit->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+    return edit;
+}
+
+// A number column that sorts and reads as a number.
+QTreeWidgetItem* symbolItem(const SymbolCount& symbol) {
+    auto* item = new QTreeWidgetItem;
+    item->setText(0, symbol.keyword);
+    item->setData(1, Qt::DisplayRole, symbol.entries);
+    item->setData(2, Qt::DisplayRole, symbol.occurrences);
+    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+    item->setToolTip(0, symbol.meaning);
+    return item;
+}
+
+} // namespace
+
+SymbolsWindow::SymbolsWindow(JournalStore& journal, KeywordStore& dictionary, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , statistics_(journal, dictionary)
+    , from_(makeDateEdit("dtpFrom"))
+    , to_(makeDateEdit("dtpTo"))
+    , whole_(makeButton(tr("&Whole Journal"), "cmdWholeJournal"))
+    , export_(makeButton(tr("&Export CSV..."), "cmdExportCsv"))
+    , symbols_(named(new QTreeWidget, "lvSymbols"))
+    , note_(named(new QLabel, "lblNoSymbols"))
+    , meaning_(named(new QLabel, "lblMeaning"))
+    , chart_(named(new SymbolChart, "chartSymbol"))
+    , entries_(named(new QTreeWidget, "lvSymbolEntries"))
+    , watch_(new QTimer(this)) {
+    setObjectName(QStringLiteral("frmSymbols"));
+    setWindowTitle(tr("Recurring Symbols"));
+    setFont(windowFont());
+    resize(860, 560);
+
+    symbols_->setHeaderLabels({tr("Keyword"), tr("Entries"), tr("Occurrences")});
+    symbols_->setRootIsDecorated(false);
+    symbols_->setUniformRowHeights(true);
+    symbols_->header()->setStretchLastSection(false);
+    symbols_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    entries_->setHeaderLabels({tr("Entry"), tr("Date")});
+    entries_->setRootIsDecorated(false);
+    entries_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    entries_->header()->setStretchLastSection(false);
+    meaning_->setWordWrap(true);
+    meaning_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    note_->setAlignment(Qt::AlignCenter);
+    note_->setWordWrap(true);
+    note_->setAutoFillBackground(true);
+    note_->setBackgroundRole(QPalette::Base);
+
+    auto* fromLabel = makeLabel(tr("&From:"), "lblFrom");
+    fromLabel->setBuddy(from_);
+    auto* toLabel = makeLabel(tr("&To:"), "lblTo");
+    toLabel->setBuddy(to_);
+    auto* top = new QHBoxLayout;
+    for (QWidget* widget : std::initializer_list<QWidget*>{fromLabel, from_, toLabel, to_, whole_})
+        top->addWidget(widget);
+    top->addStretch(1);
+    top->addWidget(export_);
+
+    auto* tablePlace = new QWidget;
+    place_ = new QStackedLayout(tablePlace);
+    place_->addWidget(symbols_);
+    place_->addWidget(note_);
+    auto* detail = new QWidget;
+    auto* detailLayout = new QVBoxLayout(detail);
+    detailLayout->setContentsMargins(0, 0, 0, 0);
+    detailLayout->addWidget(meaning_);
+    detailLayout->addWidget(chart_, 1);
+    detailLayout->addWidget(entries_, 1);
+    auto* split = new QSplitter(Qt::Horizontal);
+    split->addWidget(tablePlace);
+    split->addWidget(detail);
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 3);
+    split->setChildrenCollapsible(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(split, 1);
+
+    auto datesSet = [this] {
+        if (settingDates_)
+            return;
+        wholeJournal_ = false;
+        showTable();
+    };
+    connect(from_, &QDateEdit::dateChanged, this, datesSet);
+    connect(to_, &QDateEdit::dateChanged, this, datesSet);
+    connect(whole_, &QPushButton::clicked, this, [this] {
+        wholeJournal_ = true;
+        setWholeJournal();
+        showTable();
+    });
+    connect(export_, &QPushButton::clicked, this, &SymbolsWindow::exportTable);
+    connect(symbols_, &QTreeWidget::currentItemChanged, this, &SymbolsWindow::showKeyword);
+    connect(entries_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+        Q_EMIT entryRequested(item->data(0, kEntryIdRole).toLongLong());
+    });
+    watch_->setInterval(1500);
+    connect(watch_, &QTimer::timeout, this, &SymbolsWindow::refresh);
+}
+
+DateRange SymbolsWindow::range() const {
+    // The whole journal also takes the entries whose date cannot be read.
+    if (wholeJournal_)
+        return {};
+    return {from_->date(), to_->date()};
+}
+
+void SymbolsWindow::setWholeJournal() {
+    DateRange span = statistics_.journalSpan();
+    if (span.from.isNull())
+        span = {QDate::currentDate(), QDate::currentDate()};
+    settingDates_ = true;
+    from_->setDate(span.from);
+    to_->setDate(span.to);
+    settingDates_ = false;
+}
+
+void SymbolsWindow::refresh() {
+    const Result<bool> counted = statistics_.refresh();
+    if (!counted) {
+        // Said once; the window tries again when it is shown or activated next.
+        watch_->stop();
+        MessageBox::critical(
+            this, tr("The Recurring Symbols Could Not Be Counted\n%1").arg(counted.errorMessage()));
+        return;
+    }
+    if (!*counted)
+        return;
+    if (wholeJournal_)
+        setWholeJournal();
+    showTable();
+}
+
+void SymbolsWindow::showTable() {
+    const QString picked = symbols_->currentItem() ? symbols_->currentItem()->text(0) : QString();
+    const DateRange dates = range();
+    table_ = dates.from.isValid() && dates.to.isValid() && dates.from > dates.to
+                 ? std::vector<SymbolCount>()
+                 : statistics_.table(dates);
+    QList<QTreeWidgetItem*> items;
+    items.reserve(qsizetype(table_.size()));
+    QTreeWidgetItem* keep = nullptr;
+    for (const SymbolCount& symbol : table_) {
+        items << symbolItem(symbol);
+        if (symbol.keyword == picked)
+            keep = items.back();
+    }
+    {
+        const QSignalBlocker quiet(symbols_);
+        symbols_->clear();
+        symbols_->addTopLevelItems(items);
+        symbols_->setCurrentItem(keep ? keep : symbols_->topLevelItem(0));
+    }
+    symbols_->resizeColumnToContents(1);
+    symbols_->resizeColumnToContents(2);
+    if (table_.empty())
+        note_->setText(dates.from.isValid() && dates.from > dates.to
+                           ? tr("The first date lies after the last.")
+                           : tr("No dictionary keyword occurs in the entries of this range."));
+    place_->setCurrentWidget(table_.empty() ? static_cast<QWidget*>(note_) : symbols_);
+    export_->setEnabled(!table_.empty());
+    showKeyword();
+}
+
+void SymbolsWindow::showKeyword() {
+    QTreeWidgetItem* current = symbols_->currentItem();
+    const QString keyword = current ? current->text(0) : QString();
+    meaning_->setText(current
+                          ? QStringLiteral("<b>%1</b> \u2014 %2")
+                                .arg(keyword.toHtmlEscaped(), current->toolTip(0).toHtmlEscaped())
+                          : QString());
+    const DateRange dates = range();
+    chart_->setMonths(keyword, keyword.isEmpty() ? std::vector<MonthCount>()
+                                                 : statistics_.months(keyword, dates));
+    entries_->clear();
+    if (keyword.isEmpty())
+        return;
+    QList<QTreeWidgetItem*> items;
+    for (const JournalEntry& entry : statistics_.entriesWith(keyword, dates)) {
+        auto* item = new QTreeWidgetItem(QStringList{entry.name, displayDate(entry)});
+        item->setData(0, kEntryIdRole, entry.id);
+        items << item;
+    }
+    entries_->addTopLevelItems(items);
+}
+
+void SymbolsWindow::exportTable() {
+    const QString path =
+        FileDialog::saveFileName(this, tr("Export Recurring Symbols"), tr("Recurring symbols.csv"),
+                                 {tr("CSV files (*.csv)")});
+    if (path.isEmpty())
+        return;
+    if (Status written = writeFileAtomically(path, symbolTableCsv(table_)); !written)
+        MessageBox::notSaved(this, tr("The Table Could Not Be Exported"), written.errorMessage());
+}
+
+bool SymbolsWindow::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Show:
+        watch_->start();
+        refresh();
+        break;
+    case QEvent::Hide:
+        watch_->stop();
+        break;
+    case QEvent::WindowActivate:
+        refresh();
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
+}
