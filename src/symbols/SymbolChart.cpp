@@ -47,8 +47,11 @@ QString SymbolChart::toolTipAt(const QPoint& point) const {
         QStringLiteral("%1 %2").arg(QLocale().standaloneMonthName(month.month)).arg(month.year);
     if (month.occurrences == 0)
         return tr("%1: none").arg(when);
-    return tr("%1: %n time(s)", nullptr, month.occurrences).arg(when) +
-           tr(", in %n entry(s)", nullptr, month.entries);
+    const QString times =
+        month.occurrences == 1 ? tr("once") : tr("%1 times").arg(month.occurrences);
+    const QString entries =
+        month.entries == 1 ? tr("in 1 entry") : tr("in %1 entries").arg(month.entries);
+    return tr("%1: %2, %3").arg(when, times, entries);
 }
 
 bool SymbolChart::event(QEvent* event) {
