@@ -8,6 +8,23 @@
 
 #include <algorithm>
 
+std::vector<TextWord> wordsOf(QStringView text, QStringView folded) {
+    std::vector<TextWord> words;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        if (!text[i].isLetterOrNumber()) {
+            ++i;
+            continue;
+        }
+        const qsizetype begin = i;
+        while (i < text.size() && text[i].isLetterOrNumber())
+            ++i;
+        words.push_back({qint32(begin), quint16(std::min<qsizetype>(i - begin, 0xFFFF)),
+                         folded[begin].unicode()});
+    }
+    return words;
+}
+
 int dateKeyOf(const JournalEntry& entry) {
     const auto year = Text::wholeNumber(entry.year);
     const auto month = Text::wholeNumber(entry.month);
@@ -63,6 +80,7 @@ Result<bool> JournalIndex::refresh() {
         auto indexed = std::make_shared<IndexedEntry>();
         indexed->foldedName = CaseFold::fold(entry.name);
         indexed->foldedText = CaseFold::fold(entry.text);
+        indexed->words = wordsOf(entry.text, indexed->foldedText);
         indexed->dateKey = dateKeyOf(entry);
         indexed->entry = std::move(entry);
         entries.push_back(std::move(indexed));

@@ -36,37 +36,71 @@ SearchQuery::SearchQuery(const QString& text) {
     for (const QString& word : std::as_const(words_))
         for (QChar c : word)
             searchable_ = searchable_ || c.isLetterOrNumber();
+    // A word of the query that begins with a letter or digit can only match where a word of the
+    // text begins that is exactly its first run of letters and digits: longer would leave a
+    // letter after it, shorter would not hold it.
+    for (const QString& word : std::as_const(words_)) {
+        qsizetype length = 0;
+        while (length < word.size() && word[length].isLetterOrNumber())
+            ++length;
+        if (length > 0)
+            required_ << word.left(length);
+    }
+    if (searchable_ && words_.front().front().isLetterOrNumber())
+        leadingWordLength_ = required_.front().size();
 }
 
-std::optional<TextSpan> SearchQuery::firstMatch(QStringView text, QStringView folded) const {
+std::optional<TextSpan> SearchQuery::matchAt(QStringView text, QStringView folded,
+                                             qsizetype at) const {
+    if (isWordUnit(text, at - 1) || splitsCharacter(text, at))
+        return std::nullopt;
+    qsizetype end = at;
+    for (qsizetype w = 0; w < words_.size(); ++w) {
+        qsizetype next = end;
+        while (w > 0 && next < folded.size() && isGap(folded[next]))
+            ++next;
+        if ((w > 0 && next == end) || !folded.mid(next).startsWith(words_[w]))
+            return std::nullopt;
+        end = next + words_[w].size();
+    }
+    if (isWordUnit(text, end) || splitsCharacter(text, end))
+        return std::nullopt;
+    return TextSpan{at, end};
+}
+
+std::optional<TextSpan> SearchQuery::firstMatch(QStringView text, QStringView folded,
+                                                const std::vector<TextWord>* words) const {
     if (!searchable_)
         return std::nullopt;
     const QString& first = words_.front();
-    for (qsizetype at = folded.indexOf(first); at >= 0; at = folded.indexOf(first, at + 1)) {
-        if (isWordUnit(text, at - 1) || splitsCharacter(text, at))
-            continue;
-        qsizetype end = at + first.size();
-        bool whole = true;
-        for (qsizetype w = 1; whole && w < words_.size(); ++w) {
-            qsizetype next = end;
-            while (next < folded.size() && isGap(folded[next]))
-                ++next;
-            whole = next > end && folded.mid(next).startsWith(words_[w]);
-            end = next + words_[w].size();
+    if (words && leadingWordLength_ > 0 && leadingWordLength_ < 0xFFFF) {
+        const char16_t lead = first.front().unicode();
+        const auto length = quint16(leadingWordLength_);
+        for (const TextWord& word : *words) {
+            if (word.length != length || word.folded != lead)
+                continue;
+            if (auto match = matchAt(text, folded, word.at))
+                return match;
         }
-        if (whole && !isWordUnit(text, end) && !splitsCharacter(text, end))
-            return TextSpan{at, end};
+        return std::nullopt;
+    }
+    for (qsizetype at = folded.indexOf(first); at >= 0; at = folded.indexOf(first, at + 1)) {
+        if (auto match = matchAt(text, folded, at))
+            return match;
     }
     return std::nullopt;
 }
 
 std::pair<QString, TextSpan> snippetAround(const QString& text, TextSpan hit, int width) {
-    // The hit's own line, where it starts and ends.
+    // The hit's own line, looked at no further than the snippet can reach.
+    const qsizetype reach = qsizetype(width) + (hit.end - hit.begin);
     qsizetype lineBegin = hit.begin;
-    while (lineBegin > 0 && !isParagraphBreak(text[lineBegin - 1].unicode()))
+    while (lineBegin > 0 && hit.begin - lineBegin < reach &&
+           !isParagraphBreak(text[lineBegin - 1].unicode()))
         --lineBegin;
     qsizetype lineEnd = hit.end;
-    while (lineEnd < text.size() && !isParagraphBreak(text[lineEnd].unicode()))
+    while (lineEnd < text.size() && lineEnd - hit.end < reach &&
+           !isParagraphBreak(text[lineEnd].unicode()))
         ++lineEnd;
 
     // Some context before the hit, the rest after it; cuts fall between words where they can.
@@ -107,33 +141,72 @@ std::pair<QString, TextSpan> snippetAround(const QString& text, TextSpan hit, in
 JournalSearch::JournalSearch(JournalStore& store)
     : index_(store) {}
 
+Result<bool> JournalSearch::refresh() {
+    Result<bool> changed = index_.refresh();
+    if (!changed || (!*changed && indexed_))
+        return changed;
+    // Which entries hold each word of their texts, by the entry's place in date order.
+    entriesWith_.clear();
+    const std::vector<IndexedEntryPtr>& entries = index_.entries();
+    for (qsizetype e = 0; e < qsizetype(entries.size()); ++e) {
+        const IndexedEntry& entry = *entries[std::size_t(e)];
+        for (const TextWord& word : entry.words) {
+            std::vector<qint32>& holders =
+                entriesWith_[QStringView(entry.foldedText).mid(word.at, word.length)];
+            if (holders.empty() || holders.back() != e)
+                holders.push_back(qint32(e));
+        }
+    }
+    indexed_ = true;
+    return true;
+}
+
 Result<std::vector<SearchHit>> JournalSearch::find(const QString& query) {
-    if (Result<bool> read = index_.refresh(); !read)
+    if (Result<bool> read = refresh(); !read)
         return read.error();
     const SearchQuery words(query);
     std::vector<SearchHit> hits;
     if (!words.isSearchable())
         return hits;
     const std::vector<IndexedEntryPtr>& entries = index_.entries();
-    // Newest first.
-    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-        const IndexedEntry& indexed = **it;
-        const JournalEntry& entry = indexed.entry;
-        std::optional<TextSpan> nameHit = words.firstMatch(entry.name, indexed.foldedName);
-        std::optional<TextSpan> textHit = words.firstMatch(entry.text, indexed.foldedText);
-        if (!nameHit && !textHit)
+
+    // Only the texts that hold the query's rarest required word are looked into.
+    static const std::vector<qint32> none;
+    const std::vector<qint32>* candidates = nullptr;
+    for (const QString& word : words.requiredWords()) {
+        if (word.size() >= 0xFFFF) // longer than a word's length is kept
             continue;
-        SearchHit hit;
-        hit.entry = {entry.id, entry.name, QString(), entry.year, entry.month, entry.day};
-        hit.nameHit = nameHit;
-        if (textHit) {
-            auto [snippet, span] = snippetAround(entry.text, *textHit);
-            hit.snippet = std::move(snippet);
-            hit.snippetHit = span;
-        } else if (!entry.text.isEmpty()) {
-            hit.snippet = snippetAround(entry.text, TextSpan{0, 0}).first;
+        const auto found = entriesWith_.find(QStringView(word));
+        const std::vector<qint32>& holders = found != entriesWith_.end() ? found->second : none;
+        if (!candidates || holders.size() < candidates->size())
+            candidates = &holders;
+    }
+    auto candidate =
+        candidates ? candidates->rbegin() : std::vector<qint32>::const_reverse_iterator();
+
+    // Newest first.
+    for (qsizetype e = qsizetype(entries.size()) - 1; e >= 0; --e) {
+        const IndexedEntry& indexed = *entries[std::size_t(e)];
+        std::optional<TextSpan> nameHit = words.firstMatch(indexed.entry.name, indexed.foldedName);
+        std::optional<TextSpan> textHit;
+        if (candidates) {
+            while (candidate != candidates->rend() && *candidate > e)
+                ++candidate;
+            if (candidate != candidates->rend() && *candidate == e)
+                textHit = words.firstMatch(indexed.entry.text, indexed.foldedText, &indexed.words);
+        } else {
+            textHit = words.firstMatch(indexed.entry.text, indexed.foldedText, &indexed.words);
         }
-        hits.push_back(std::move(hit));
+        if (nameHit || textHit)
+            hits.push_back({entries[std::size_t(e)], nameHit, textHit});
     }
     return hits;
+}
+
+Snippet snippetOf(const SearchHit& hit) {
+    const QString& text = hit.entry().text;
+    if (!hit.textHit)
+        return {snippetAround(text, TextSpan{0, 0}).first, std::nullopt};
+    auto [snippet, span] = snippetAround(text, *hit.textHit);
+    return {std::move(snippet), span};
 }

@@ -13,6 +13,7 @@
 #include <QStringView>
 
 #include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -26,24 +27,43 @@ struct TextSpan {
 };
 
 struct SearchHit {
-    JournalEntry entry; // without its text
+    IndexedEntryPtr source;
     std::optional<TextSpan> nameHit;
-    // One line of the text around its first hit (or its beginning when only the name matched),
-    // and where the hit lies in that line.
-    QString snippet;
-    std::optional<TextSpan> snippetHit;
+    std::optional<TextSpan> textHit;
+    const JournalEntry& entry() const { return source->entry; }
 };
+
+// One line of the text around its first hit (or its beginning when only the name matched), and
+// where the hit lies in that line. Made when shown, so a search that finds every entry costs no
+// more than one that finds a few.
+struct Snippet {
+    QString text;
+    std::optional<TextSpan> hit;
+};
+Snippet snippetOf(const SearchHit& hit);
 
 class SearchQuery {
 public:
     explicit SearchQuery(const QString& text);
     // Whether the query holds a word to look for.
     bool isSearchable() const { return searchable_; }
-    // The first whole-word match in `text`, given also case-folded.
-    std::optional<TextSpan> firstMatch(QStringView text, QStringView folded) const;
+    // The first whole-word match in `text`, given also case-folded. `words`, when given, are
+    // the words of `text` (wordsOf).
+    std::optional<TextSpan> firstMatch(QStringView text, QStringView folded,
+                                       const std::vector<TextWord>* words = nullptr) const;
+    // Words, case-folded, that a text must hold as whole words to hold the query: the first run
+    // of letters and digits of each of its words.
+    const QStringList& requiredWords() const { return required_; }
 
 private:
+    // Whether a match of the words begins at `at`, and where it ends.
+    std::optional<TextSpan> matchAt(QStringView text, QStringView folded, qsizetype at) const;
+
     QStringList words_; // folded
+    // A query that begins with a letter or digit can only match at the start of a word as long
+    // as the query's first run of letters and digits; 0 when it begins otherwise.
+    qsizetype leadingWordLength_ = 0;
+    QStringList required_;
     bool searchable_ = false;
 };
 
@@ -59,8 +79,16 @@ public:
     // changed since the last search.
     Result<std::vector<SearchHit>> find(const QString& query);
     // Reads the journal again if it changed; true when the last results may be out of date.
-    Result<bool> refresh() { return index_.refresh(); }
+    Result<bool> refresh();
 
 private:
+    struct ViewHash {
+        std::size_t operator()(QStringView view) const { return qHash(view); }
+    };
+
     JournalIndex index_;
+    // The entries (places in date order, ascending) whose texts hold each case-folded word. The
+    // words point into the index's entries, which live as long as the index holds them.
+    std::unordered_map<QStringView, std::vector<qint32>, ViewHash> entriesWith_;
+    bool indexed_ = false;
 };

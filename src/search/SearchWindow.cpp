@@ -129,24 +129,24 @@ public:
         if (!index.isValid() || index.row() >= int(hits_.size()))
             return {};
         const SearchHit& hit = hits_[std::size_t(index.row())];
+        const JournalEntry& entry = hit.entry();
         switch (role) {
         case Qt::DisplayRole:
             return QStringLiteral("%1 (%2)\n%3")
-                .arg(hit.entry.name, displayDate(hit.entry), hit.snippet);
+                .arg(entry.name, displayDate(entry), snippetOf(hit).text);
         case Qt::ToolTipRole:
-            return hit.entry.name;
-        case EntryIdRole:
-            return hit.entry.id;
         case NameRole:
-            return hit.entry.name;
+            return entry.name;
+        case EntryIdRole:
+            return entry.id;
         case NameHitRole:
             return spanValue(hit.nameHit);
         case DateRole:
-            return displayDate(hit.entry);
+            return displayDate(entry);
         case SnippetRole:
-            return hit.snippet;
+            return snippetOf(hit).text;
         case SnippetHitRole:
-            return spanValue(hit.snippetHit);
+            return spanValue(snippetOf(hit).hit);
         default:
             return {};
         }

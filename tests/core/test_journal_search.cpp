@@ -41,7 +41,22 @@ TEST(SearchQueryTest, MatchesWholeWordsAndPhrasesIgnoringCase) {
         SCOPED_TRACE(std::string(c.query) + " in " + c.text.toStdString());
         const SearchQuery query(QString::fromUtf8(c.query));
         ASSERT_TRUE(query.isSearchable());
-        const auto hit = query.firstMatch(c.text, CaseFold::fold(c.text));
+        const QString folded = CaseFold::fold(c.text);
+        const auto hit = query.firstMatch(c.text, folded);
+        // Through the words of the text, as the journal's search goes, the same.
+        const std::vector<TextWord> words = wordsOf(c.text, folded);
+        const auto throughWords = query.firstMatch(c.text, folded, &words);
+        // A text that holds the query holds its required words as whole words.
+        for (const QString& word : query.requiredWords()) {
+            const bool held = std::any_of(words.begin(), words.end(), [&](const TextWord& w) {
+                return QStringView(folded).mid(w.at, w.length) == word;
+            });
+            EXPECT_TRUE(held || !hit) << word.toStdString();
+        }
+        EXPECT_EQ(throughWords.has_value(), hit.has_value());
+        if (hit && throughWords) {
+            EXPECT_EQ(*throughWords, *hit);
+        }
         if (c.begin < 0) {
             EXPECT_FALSE(hit.has_value());
         } else {
@@ -94,7 +109,7 @@ protected:
         EXPECT_TRUE(hits) << hits.errorMessage().toStdString();
         QStringList names;
         for (const SearchHit& hit : hits.value_or({}))
-            names << hit.entry.name;
+            names << hit.entry().name;
         return names;
     }
 
@@ -118,21 +133,21 @@ TEST_F(JournalSearchTest, NameAndTextHitsNewestFirstWithTheirPlaces) {
     ASSERT_EQ(hits.size(), 4u);
     QStringList order;
     for (const SearchHit& hit : hits)
-        order << hit.entry.name;
+        order << hit.entry().name;
     EXPECT_EQ(order, QStringList({"flying again", "Over the sea", "Flying high", "Both"}));
 
-    EXPECT_EQ(hits[0].entry.id, both);
+    EXPECT_EQ(hits[0].entry().id, both);
     EXPECT_EQ(hits[0].nameHit, (TextSpan{0, 6}));
-    EXPECT_EQ(hits[0].snippetHit, (TextSpan{0, 6}));
+    EXPECT_EQ(snippetOf(hits[0]).hit, (TextSpan{0, 6}));
     // A hit in the text only: the snippet marks it.
     EXPECT_FALSE(hits[1].nameHit);
-    EXPECT_EQ(hits[1].snippet, QStringLiteral("Then I was FLYING, alone."));
-    EXPECT_EQ(hits[1].snippetHit, (TextSpan{11, 17}));
+    EXPECT_EQ(snippetOf(hits[1]).text, QStringLiteral("Then I was FLYING, alone."));
+    EXPECT_EQ(snippetOf(hits[1]).hit, (TextSpan{11, 17}));
     // A hit in the name only: the snippet is the text's beginning, with nothing marked.
-    EXPECT_EQ(hits[2].entry.id, inName);
+    EXPECT_EQ(hits[2].entry().id, inName);
     EXPECT_EQ(hits[2].nameHit, (TextSpan{0, 6}));
-    EXPECT_EQ(hits[2].snippet, QStringLiteral("Calm."));
-    EXPECT_FALSE(hits[2].snippetHit);
+    EXPECT_EQ(snippetOf(hits[2]).text, QStringLiteral("Calm."));
+    EXPECT_FALSE(snippetOf(hits[2]).hit);
 }
 
 TEST_F(JournalSearchTest, FollowsChangesToTheJournal) {
@@ -159,9 +174,9 @@ TEST_F(JournalSearchTest, AHugeEntryIsSearchedLikeAnyOther) {
     add(2008, 3, 14, QStringLiteral("Long"), text);
     const auto hits = search.find(QStringLiteral("dog")).value_or({});
     ASSERT_EQ(hits.size(), 1u);
-    EXPECT_TRUE(hits[0].snippet.endsWith(QStringLiteral("at last a dog.")))
-        << hits[0].snippet.size();
-    EXPECT_LE(hits[0].snippet.size(), 92);
+    EXPECT_TRUE(snippetOf(hits[0]).text.endsWith(QStringLiteral("at last a dog.")))
+        << snippetOf(hits[0]).text.size();
+    EXPECT_LE(snippetOf(hits[0]).text.size(), 92);
     EXPECT_EQ(found(QStringLiteral("cat")), QStringList());
 }
 
