@@ -10,6 +10,7 @@
 #include "core/KeywordStore.h"
 #include "core/SymbolStatistics.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -20,7 +21,6 @@
 #include <QListView>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QTreeWidget>
 
 #include <algorithm>
 #include <cstdio>
@@ -161,10 +161,11 @@ namespace {
 // Keyword and entries, as the table lists them.
 QStringList symbolRows(const QWidget* window) {
     QStringList rows;
-    const auto* table = window->findChild<QTreeWidget*>(QStringLiteral("lvSymbols"));
-    for (int i = 0; i < table->topLevelItemCount(); ++i)
-        rows << table->topLevelItem(i)->text(0) + QLatin1Char('|') +
-                    table->topLevelItem(i)->text(1);
+    const QAbstractItemModel* table =
+        window->findChild<QAbstractItemView*>(QStringLiteral("lvSymbols"))->model();
+    for (int row = 0; row < table->rowCount(); ++row)
+        rows << table->index(row, 0).data().toString() + QLatin1Char('|') +
+                    table->index(row, 1).data().toString();
     std::sort(rows.begin(), rows.end());
     return rows;
 }

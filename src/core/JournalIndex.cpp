@@ -1,29 +1,11 @@
 #include "core/JournalIndex.h"
 
-#include "core/CaseFold.h"
 #include "core/Text.h"
 
 #include <QHash>
 #include <QLocale>
 
 #include <algorithm>
-
-std::vector<TextWord> wordsOf(QStringView text, QStringView folded) {
-    std::vector<TextWord> words;
-    qsizetype i = 0;
-    while (i < text.size()) {
-        if (!text[i].isLetterOrNumber()) {
-            ++i;
-            continue;
-        }
-        const qsizetype begin = i;
-        while (i < text.size() && text[i].isLetterOrNumber())
-            ++i;
-        words.push_back({qint32(begin), quint16(std::min<qsizetype>(i - begin, 0xFFFF)),
-                         folded[begin].unicode()});
-    }
-    return words;
-}
 
 int dateKeyOf(const JournalEntry& entry) {
     const auto year = Text::wholeNumber(entry.year);
@@ -56,7 +38,7 @@ Result<bool> JournalIndex::refresh() {
     const qint64 now = store_.revision();
     if (now == revision_)
         return false;
-    Result<std::vector<JournalEntry>> read = store_.entries();
+    Result<std::vector<JournalEntry>> read = store_.unorderedEntries();
     if (!read)
         return read.error();
 
@@ -78,18 +60,15 @@ Result<bool> JournalIndex::refresh() {
         }
         changed = true;
         auto indexed = std::make_shared<IndexedEntry>();
-        indexed->foldedName = CaseFold::fold(entry.name);
-        indexed->foldedText = CaseFold::fold(entry.text);
-        indexed->words = wordsOf(entry.text, indexed->foldedText);
         indexed->dateKey = dateKeyOf(entry);
         indexed->entry = std::move(entry);
         entries.push_back(std::move(indexed));
     }
-    // The store orders by the stored values; a date stored as text sorts apart from numbers
-    // there, so the order is settled here on the dates as the program reads them.
-    std::stable_sort(
-        entries.begin(), entries.end(),
-        [](const IndexedEntryPtr& a, const IndexedEntryPtr& b) { return a->dateKey < b->dateKey; });
+    // By date as the program reads it, then in the order the entries were stored.
+    std::sort(
+        entries.begin(), entries.end(), [](const IndexedEntryPtr& a, const IndexedEntryPtr& b) {
+            return a->dateKey != b->dateKey ? a->dateKey < b->dateKey : a->entry.id < b->entry.id;
+        });
     entries_ = std::move(entries);
     revision_ = now;
     read_ = true;

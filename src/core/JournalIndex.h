@@ -14,21 +14,8 @@
 #include <memory>
 #include <vector>
 
-struct TextWord {
-    qint32 at;
-    quint16 length;  // in UTF-16 units; 0xFFFF for any longer
-    char16_t folded; // its first unit, case-folded
-};
-
 struct IndexedEntry {
     JournalEntry entry;
-    // The name and text case-folded one code point at a time: as long as the originals, so a
-    // position in one is a position in the other.
-    QString foldedName;
-    QString foldedText;
-    // The words of the text (runs of letters and digits): the only places where a search for a
-    // word can match. Kept small and in one block, so a search runs through them quickly.
-    std::vector<TextWord> words;
     // Year, month and day as one comparable number (20080314), or -1 when the stored date holds
     // something that is no whole number.
     int dateKey = -1;
@@ -37,8 +24,6 @@ struct IndexedEntry {
 using IndexedEntryPtr = std::shared_ptr<const IndexedEntry>;
 
 // 20080314 for 14 March 2008; -1 for a date that holds no numbers.
-// The words of `text`, given also case-folded.
-std::vector<TextWord> wordsOf(QStringView text, QStringView folded);
 int dateKeyOf(const JournalEntry& entry);
 int dateKeyOf(const QDate& date);
 // How an entry's date reads for the user: the locale's date, or month-day-year as the tree

@@ -3,6 +3,8 @@
 #include "core/CaseFold.h"
 #include "core/KeywordMatcher.h"
 
+#include <QHash>
+
 namespace {
 
 // Space between the words of a phrase: anything blank that does not end the line.
@@ -20,6 +22,23 @@ bool splitsCharacter(QStringView text, qsizetype at) {
 }
 
 } // namespace
+
+std::vector<TextWord> wordsOf(QStringView text, QStringView folded) {
+    std::vector<TextWord> words;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        if (!text[i].isLetterOrNumber()) {
+            ++i;
+            continue;
+        }
+        const qsizetype begin = i;
+        while (i < text.size() && text[i].isLetterOrNumber())
+            ++i;
+        words.push_back({qint32(begin), quint16(std::min<qsizetype>(i - begin, 0xFFFF)),
+                         folded[begin].unicode()});
+    }
+    return words;
+}
 
 SearchQuery::SearchQuery(const QString& text) {
     const QString folded = CaseFold::fold(text);
@@ -145,14 +164,32 @@ Result<bool> JournalSearch::refresh() {
     Result<bool> changed = index_.refresh();
     if (!changed || (!*changed && indexed_))
         return changed;
+    // An entry that did not change keeps its folded texts and words.
+    QHash<const IndexedEntry*, std::size_t> before;
+    before.reserve(qsizetype(texts_.size()));
+    for (std::size_t i = 0; i < texts_.size(); ++i)
+        before.insert(texts_[i].entry.get(), i);
+    std::vector<SearchText> texts;
+    texts.reserve(index_.entries().size());
+    for (const IndexedEntryPtr& entry : index_.entries()) {
+        const auto old = before.constFind(entry.get());
+        if (old != before.constEnd() && texts_[*old].entry == entry) {
+            texts.push_back(std::move(texts_[*old]));
+            continue;
+        }
+        SearchText text{
+            entry, CaseFold::fold(entry->entry.name), CaseFold::fold(entry->entry.text), {}};
+        text.words = wordsOf(entry->entry.text, text.foldedText);
+        texts.push_back(std::move(text));
+    }
     // Which entries hold each word of their texts, by the entry's place in date order.
     entriesWith_.clear();
-    const std::vector<IndexedEntryPtr>& entries = index_.entries();
-    for (qsizetype e = 0; e < qsizetype(entries.size()); ++e) {
-        const IndexedEntry& entry = *entries[std::size_t(e)];
-        for (const TextWord& word : entry.words) {
+    texts_ = std::move(texts);
+    for (qsizetype e = 0; e < qsizetype(texts_.size()); ++e) {
+        const SearchText& text = texts_[std::size_t(e)];
+        for (const TextWord& word : text.words) {
             std::vector<qint32>& holders =
-                entriesWith_[QStringView(entry.foldedText).mid(word.at, word.length)];
+                entriesWith_[QStringView(text.foldedText).mid(word.at, word.length)];
             if (holders.empty() || holders.back() != e)
                 holders.push_back(qint32(e));
         }
@@ -168,8 +205,6 @@ Result<std::vector<SearchHit>> JournalSearch::find(const QString& query) {
     std::vector<SearchHit> hits;
     if (!words.isSearchable())
         return hits;
-    const std::vector<IndexedEntryPtr>& entries = index_.entries();
-
     // Only the texts that hold the query's rarest required word are looked into.
     static const std::vector<qint32> none;
     const std::vector<qint32>* candidates = nullptr;
@@ -181,24 +216,24 @@ Result<std::vector<SearchHit>> JournalSearch::find(const QString& query) {
         if (!candidates || holders.size() < candidates->size())
             candidates = &holders;
     }
-    auto candidate =
-        candidates ? candidates->rbegin() : std::vector<qint32>::const_reverse_iterator();
+    auto next = candidates ? candidates->rbegin() : std::vector<qint32>::const_reverse_iterator();
 
     // Newest first.
-    for (qsizetype e = qsizetype(entries.size()) - 1; e >= 0; --e) {
-        const IndexedEntry& indexed = *entries[std::size_t(e)];
-        std::optional<TextSpan> nameHit = words.firstMatch(indexed.entry.name, indexed.foldedName);
+    for (qsizetype e = qsizetype(texts_.size()) - 1; e >= 0; --e) {
+        const SearchText& text = texts_[std::size_t(e)];
+        const JournalEntry& entry = text.entry->entry;
+        std::optional<TextSpan> nameHit = words.firstMatch(entry.name, text.foldedName);
         std::optional<TextSpan> textHit;
+        bool candidate = true;
         if (candidates) {
-            while (candidate != candidates->rend() && *candidate > e)
-                ++candidate;
-            if (candidate != candidates->rend() && *candidate == e)
-                textHit = words.firstMatch(indexed.entry.text, indexed.foldedText, &indexed.words);
-        } else {
-            textHit = words.firstMatch(indexed.entry.text, indexed.foldedText, &indexed.words);
+            while (next != candidates->rend() && *next > e)
+                ++next;
+            candidate = next != candidates->rend() && *next == e;
         }
+        if (candidate)
+            textHit = words.firstMatch(entry.text, text.foldedText, &text.words);
         if (nameHit || textHit)
-            hits.push_back({entries[std::size_t(e)], nameHit, textHit});
+            hits.push_back({text.entry, nameHit, textHit});
     }
     return hits;
 }

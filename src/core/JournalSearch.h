@@ -17,6 +17,16 @@
 #include <utility>
 #include <vector>
 
+struct TextWord {
+    qint32 at;
+    quint16 length;  // in UTF-16 units; 0xFFFF for any longer
+    char16_t folded; // its first unit, case-folded
+};
+
+// The words of `text` (runs of letters and digits), given also case-folded: the only places
+// where a search for a word can match.
+std::vector<TextWord> wordsOf(QStringView text, QStringView folded);
+
 // A half-open range of UTF-16 positions.
 struct TextSpan {
     qsizetype begin = 0;
@@ -86,7 +96,17 @@ private:
         std::size_t operator()(QStringView view) const { return qHash(view); }
     };
 
+    // What a search looks at in an entry: its name and text case-folded one code point at a
+    // time (as long as the originals, so positions carry over), and the text's words.
+    struct SearchText {
+        IndexedEntryPtr entry;
+        QString foldedName;
+        QString foldedText;
+        std::vector<TextWord> words;
+    };
+
     JournalIndex index_;
+    std::vector<SearchText> texts_; // in date order, as the index's entries
     // The entries (places in date order, ascending) whose texts hold each case-folded word. The
     // words point into the index's entries, which live as long as the index holds them.
     std::unordered_map<QStringView, std::vector<qint32>, ViewHash> entriesWith_;

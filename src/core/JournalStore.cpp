@@ -108,10 +108,19 @@ Result<std::vector<JournalEntry>> JournalStore::treeRows(JournalOrder order) {
 }
 
 Result<std::vector<JournalEntry>> JournalStore::entries() {
+    return readEntries("SELECT ID, Year, Month, Day, JournalName, journaltext FROM tblDreams "
+                       "ORDER BY Year, Month, Day, ID");
+}
+
+Result<std::vector<JournalEntry>> JournalStore::unorderedEntries() {
+    // Sorting whole texts in the database costs more than reading them.
+    return readEntries("SELECT ID, Year, Month, Day, JournalName, journaltext FROM tblDreams");
+}
+
+Result<std::vector<JournalEntry>> JournalStore::readEntries(const char* sql) {
     if (Status opened = current(); !opened)
         return opened.error();
-    auto rows = db_->query("SELECT ID, Year, Month, Day, JournalName, journaltext FROM tblDreams "
-                           "ORDER BY Year, Month, Day, ID");
+    auto rows = db_->query(sql);
     if (!rows)
         return rows.error();
     std::vector<JournalEntry> entries;

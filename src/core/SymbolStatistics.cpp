@@ -67,24 +67,58 @@ Result<bool> SymbolStatistics::refresh() {
         before.insert(matched_[i].entry->entry.id, i);
     std::vector<Matched> matched;
     matched.reserve(journal_.entries().size());
+    std::vector<std::size_t> unmatched;
     for (const IndexedEntryPtr& entry : journal_.entries()) {
         const auto old = before.constFind(entry->entry.id);
-        if (old != before.constEnd() && matched_[*old].entry == entry)
+        if (old != before.constEnd() && matched_[*old].entry == entry) {
             matched.push_back(std::move(matched_[*old]));
-        else
-            matched.push_back({entry, match(*entry)});
+        } else {
+            unmatched.push_back(matched.size());
+            matched.push_back({entry, {}});
+        }
     }
+    match(matched, unmatched);
     matched_ = std::move(matched);
     return true;
 }
 
-std::vector<SymbolStatistics::Hit> SymbolStatistics::match(const IndexedEntry& entry) const {
-    const std::vector<std::vector<qsizetype>> found = matcher_->findAll(entry.entry.text);
-    std::vector<Hit> hits;
-    for (std::size_t pattern = 0; pattern < found.size(); ++pattern)
-        if (!found[pattern].empty())
-            hits.push_back({symbolOfPattern_[pattern], int(found[pattern].size())});
-    return hits;
+void SymbolStatistics::match(std::vector<Matched>& matched,
+                             const std::vector<std::size_t>& which) const {
+    // Many entries at once, one paragraph each: no match crosses a paragraph break, so each
+    // entry's matches are what it would give alone, and the matcher's cost per call is shared.
+    constexpr qsizetype kBatch = 256 * 1024;
+    QString batch;
+    std::vector<qsizetype> starts;
+    std::vector<std::size_t> entries;
+    auto flush = [&] {
+        const std::vector<std::vector<qsizetype>> found = matcher_->findAll(batch);
+        for (std::size_t pattern = 0; pattern < found.size(); ++pattern) {
+            for (const qsizetype position : found[pattern]) {
+                const auto in = std::size_t(
+                    std::upper_bound(starts.begin(), starts.end(), position) - starts.begin() - 1);
+                std::vector<Hit>& hits = matched[entries[in]].hits;
+                const int symbol = symbolOfPattern_[pattern];
+                if (!hits.empty() && hits.back().symbol == symbol)
+                    ++hits.back().occurrences;
+                else
+                    hits.push_back({symbol, 1});
+            }
+        }
+        batch.clear();
+        starts.clear();
+        entries.clear();
+    };
+    for (const std::size_t entry : which) {
+        const QString& text = matched[entry].entry->entry.text;
+        if (!batch.isEmpty() && batch.size() + text.size() > kBatch)
+            flush();
+        starts.push_back(batch.size());
+        entries.push_back(entry);
+        batch += text;
+        batch += QLatin1Char('\n');
+    }
+    if (!entries.empty())
+        flush();
 }
 
 int SymbolStatistics::symbolOf(const QString& keyword) const {

@@ -69,7 +69,8 @@ private:
         IndexedEntryPtr entry;
         std::vector<Hit> hits; // by symbol, ascending
     };
-    std::vector<Hit> match(const IndexedEntry& entry) const;
+    // Matches the entries `which` of `matched`, which have no hits yet.
+    void match(std::vector<Matched>& matched, const std::vector<std::size_t>& which) const;
     int symbolOf(const QString& keyword) const;
 
     JournalIndex journal_;

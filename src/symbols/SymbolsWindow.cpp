@@ -6,6 +6,7 @@
 #include "gui/Widgets.h"
 #include "symbols/SymbolChart.h"
 
+#include <QAbstractTableModel>
 #include <QDateEdit>
 #include <QDir>
 #include <QHBoxLayout>
@@ -15,6 +16,7 @@
 #include <QSplitter>
 #include <QStackedLayout>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -30,19 +32,52 @@ QDateEdit* makeDateEdit(const char* name) {
     return edit;
 }
 
-// A number column that sorts and reads as a number.
-QTreeWidgetItem* symbolItem(const SymbolCount& symbol) {
-    auto* item = new QTreeWidgetItem;
-    item->setText(0, symbol.keyword);
-    item->setData(1, Qt::DisplayRole, symbol.entries);
-    item->setData(2, Qt::DisplayRole, symbol.occurrences);
-    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
-    item->setToolTip(0, symbol.meaning);
-    return item;
-}
-
 } // namespace
+
+// The table as values: the view paints only the rows in sight, so a dictionary of thousands
+// of keywords found costs nothing to show.
+class SymbolTableModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setRows(const std::vector<SymbolCount>* rows) {
+        beginResetModel();
+        rows_ = rows;
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() || !rows_ ? 0 : int(rows_->size());
+    }
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : 3;
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || !rows_ || index.row() >= int(rows_->size()))
+            return {};
+        const SymbolCount& row = (*rows_)[std::size_t(index.row())];
+        switch (role) {
+        case Qt::DisplayRole:
+            return index.column() == 0   ? QVariant(row.keyword)
+                   : index.column() == 1 ? QVariant(row.entries)
+                                         : QVariant(row.occurrences);
+        case Qt::ToolTipRole:
+            return row.meaning;
+        case Qt::TextAlignmentRole:
+            return index.column() == 0 ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        default:
+            return {};
+        }
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return {};
+        const QString captions[] = {tr("Keyword"), tr("Entries"), tr("Occurrences")};
+        return section >= 0 && section < 3 ? captions[section] : QString();
+    }
+
+private:
+    const std::vector<SymbolCount>* rows_ = nullptr;
+};
 
 SymbolsWindow::SymbolsWindow(JournalStore& journal, KeywordStore& dictionary, QWidget* parent)
     : QWidget(parent, Qt::Window)
@@ -51,7 +86,8 @@ SymbolsWindow::SymbolsWindow(JournalStore& journal, KeywordStore& dictionary, QW
     , to_(makeDateEdit("dtpTo"))
     , whole_(makeButton(tr("&Whole Journal"), "cmdWholeJournal"))
     , export_(makeButton(tr("&Export CSV..."), "cmdExportCsv"))
-    , symbols_(named(new QTreeWidget, "lvSymbols"))
+    , symbols_(named(new QTreeView, "lvSymbols"))
+    , model_(new SymbolTableModel(this))
     , note_(named(new QLabel, "lblNoSymbols"))
     , meaning_(named(new QLabel, "lblMeaning"))
     , chart_(named(new SymbolChart, "chartSymbol"))
@@ -62,11 +98,21 @@ SymbolsWindow::SymbolsWindow(JournalStore& journal, KeywordStore& dictionary, QW
     setFont(windowFont());
     resize(860, 560);
 
-    symbols_->setHeaderLabels({tr("Keyword"), tr("Entries"), tr("Occurrences")});
+    symbols_->setModel(model_);
     symbols_->setRootIsDecorated(false);
+    symbols_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     symbols_->setUniformRowHeights(true);
     symbols_->header()->setStretchLastSection(false);
     symbols_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    // The number columns as wide as their captions, which outgrow any count: measuring every
+    // row instead would cost more than filling the table.
+    for (int column : {1, 2}) {
+        symbols_->header()->setSectionResizeMode(column, QHeaderView::Fixed);
+        symbols_->setColumnWidth(
+            column, symbols_->header()->fontMetrics().horizontalAdvance(
+                        model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()) +
+                        24);
+    }
     entries_->setHeaderLabels({tr("Entry"), tr("Date")});
     entries_->setRootIsDecorated(false);
     entries_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -123,12 +169,18 @@ SymbolsWindow::SymbolsWindow(JournalStore& journal, KeywordStore& dictionary, QW
         showTable();
     });
     connect(export_, &QPushButton::clicked, this, &SymbolsWindow::exportTable);
-    connect(symbols_, &QTreeWidget::currentItemChanged, this, &SymbolsWindow::showKeyword);
+    connect(symbols_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &SymbolsWindow::showKeyword);
     connect(entries_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
         Q_EMIT entryRequested(item->data(0, kEntryIdRole).toLongLong());
     });
     watch_->setInterval(1500);
     connect(watch_, &QTimer::timeout, this, &SymbolsWindow::refresh);
+}
+
+QString SymbolsWindow::pickedKeyword() const {
+    const QModelIndex current = symbols_->currentIndex();
+    return current.isValid() ? current.siblingAtColumn(0).data().toString() : QString();
 }
 
 DateRange SymbolsWindow::range() const {
@@ -165,27 +217,20 @@ void SymbolsWindow::refresh() {
 }
 
 void SymbolsWindow::showTable() {
-    const QString picked = symbols_->currentItem() ? symbols_->currentItem()->text(0) : QString();
+    const QString picked = pickedKeyword();
     const DateRange dates = range();
     table_ = dates.from.isValid() && dates.to.isValid() && dates.from > dates.to
                  ? std::vector<SymbolCount>()
                  : statistics_.table(dates);
-    QList<QTreeWidgetItem*> items;
-    items.reserve(qsizetype(table_.size()));
-    QTreeWidgetItem* keep = nullptr;
-    for (const SymbolCount& symbol : table_) {
-        items << symbolItem(symbol);
-        if (symbol.keyword == picked)
-            keep = items.back();
-    }
+    int keep = 0;
+    for (std::size_t row = 0; row < table_.size(); ++row)
+        if (table_[row].keyword == picked)
+            keep = int(row);
     {
-        const QSignalBlocker quiet(symbols_);
-        symbols_->clear();
-        symbols_->addTopLevelItems(items);
-        symbols_->setCurrentItem(keep ? keep : symbols_->topLevelItem(0));
+        const QSignalBlocker quiet(symbols_->selectionModel());
+        model_->setRows(&table_);
+        symbols_->setCurrentIndex(model_->index(keep, 0));
     }
-    symbols_->resizeColumnToContents(1);
-    symbols_->resizeColumnToContents(2);
     if (table_.empty())
         note_->setText(dates.from.isValid() && dates.from > dates.to
                            ? tr("The first date lies after the last.")
@@ -196,11 +241,12 @@ void SymbolsWindow::showTable() {
 }
 
 void SymbolsWindow::showKeyword() {
-    QTreeWidgetItem* current = symbols_->currentItem();
-    const QString keyword = current ? current->text(0) : QString();
-    meaning_->setText(current
+    const QModelIndex current = symbols_->currentIndex();
+    const QString keyword = pickedKeyword();
+    meaning_->setText(current.isValid()
                           ? QStringLiteral("<b>%1</b> \u2014 %2")
-                                .arg(keyword.toHtmlEscaped(), current->toolTip(0).toHtmlEscaped())
+                                .arg(keyword.toHtmlEscaped(),
+                                     current.data(Qt::ToolTipRole).toString().toHtmlEscaped())
                           : QString());
     const DateRange dates = range();
     chart_->setMonths(keyword, keyword.isEmpty() ? std::vector<MonthCount>()

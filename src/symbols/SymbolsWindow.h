@@ -13,7 +13,9 @@ class QLabel;
 class QPushButton;
 class QStackedLayout;
 class QTimer;
+class QTreeView;
 class QTreeWidget;
+class SymbolTableModel;
 class SymbolChart;
 
 class SymbolsWindow : public QWidget {
@@ -34,6 +36,7 @@ protected:
 
 private:
     DateRange range() const;
+    QString pickedKeyword() const;
     void setWholeJournal();
     void showTable();
     void showKeyword();
@@ -49,7 +52,8 @@ private:
     QDateEdit* to_;
     QPushButton* whole_;
     QPushButton* export_;
-    QTreeWidget* symbols_;
+    QTreeView* symbols_;
+    SymbolTableModel* model_;
     QLabel* note_;
     QStackedLayout* place_;
     QLabel* meaning_;

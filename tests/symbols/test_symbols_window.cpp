@@ -4,6 +4,7 @@
 
 #include "../journal/JournalTestSupport.h"
 
+#include <QAbstractItemView>
 #include <QDateEdit>
 #include <QHelpEvent>
 #include <QToolTip>
@@ -21,21 +22,22 @@ QWidget* OpenSymbols(QWidget* w) {
 // Each row of a list as its cells joined by "|".
 QStringList Rows(QWidget* window, const char* list) {
     QStringList rows;
-    auto* tree = Find<QTreeWidget>(window, list);
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+    const QAbstractItemModel* model = Find<QAbstractItemView>(window, list)->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
         QStringList cells;
-        for (int c = 0; c < tree->columnCount(); ++c)
-            cells << tree->topLevelItem(i)->text(c);
+        for (int column = 0; column < model->columnCount(); ++column)
+            cells << model->index(row, column).data().toString();
         rows << cells.join('|');
     }
     return rows;
 }
 
 void Pick(QWidget* symbols, const QString& keyword) {
-    auto* tree = Find<QTreeWidget>(symbols, "lvSymbols");
-    const auto items = tree->findItems(keyword, Qt::MatchExactly);
-    ASSERT_EQ(items.size(), 1) << keyword.toStdString();
-    tree->setCurrentItem(items[0]);
+    auto* table = Find<QAbstractItemView>(symbols, "lvSymbols");
+    const QModelIndexList found = table->model()->match(
+        table->model()->index(0, 0), Qt::DisplayRole, keyword, -1, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << keyword.toStdString();
+    table->setCurrentIndex(found[0]);
     ProcessEvents();
 }
 
