@@ -113,7 +113,7 @@ void SymbolChart::paintEvent(QPaintEvent*) {
 
     const double barWidth = double(area.width()) / double(months_.size());
     const QColor bar = colors.color(QPalette::Highlight);
-    int lastLabelRight = area.left() - 1;
+    int lastLabelRight = area.left() - 100;
     for (std::size_t i = 0; i < months_.size(); ++i) {
         const MonthCount& month = months_[i];
         const double x = area.left() + barWidth * double(i);

@@ -6,6 +6,8 @@
 #include "app/Application.h"
 #include "gui/MessageBox.h"
 
+#include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -55,6 +57,43 @@ void save(QWidget* window, const QString& path) {
     settle();
     if (window->grab().save(path))
         std::printf("wrote %s\n", qPrintable(path));
+}
+
+// The search window, looking for a word that several entries hold.
+void saveSearch(QWidget* window, const QString& output) {
+    window->findChild<QAction*>(QStringLiteral("mnuSearchJournal"))->trigger();
+    auto* search = window->findChild<QWidget*>(QStringLiteral("frmSearch"));
+    search->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("water"));
+    save(search, output + QStringLiteral("/search.png"));
+    search->close();
+}
+
+// A year of dreams more, so that the windows across the journal have something to show.
+void addYear(const QString& dreams) {
+    const char* const texts[] = {
+        "I swam in dark water and a black cat watched from the shore.",
+        "The house had a door that opened onto the sea.",
+        "Water came through the ceiling while I searched for my keys.",
+        "A snake lay across the road; I could not fly over it.",
+        "My teeth were falling out during an exam.",
+        "I was flying over water, over a bridge, over a city of lights.",
+    };
+    for (int i = 0; i < 18; ++i)
+        addEntry(dreams, 2026, 1 + i % 12, 1 + i, qPrintable(QStringLiteral("Night %1").arg(i + 1)),
+                 texts[(i * 5) % std::size(texts)]);
+}
+
+// The recurring symbols, with one symbol picked.
+void saveSymbols(QWidget* window, const QString& output) {
+    window->findChild<QAction*>(QStringLiteral("mnuSymbols"))->trigger();
+    auto* symbols = window->findChild<QWidget*>(QStringLiteral("frmSymbols"));
+    auto* table = symbols->findChild<QAbstractItemView*>(QStringLiteral("lvSymbols"));
+    const QModelIndexList water = table->model()->match(
+        table->model()->index(0, 0), Qt::DisplayRole, QStringLiteral("water"), 1, Qt::MatchExactly);
+    if (!water.isEmpty())
+        table->setCurrentIndex(water.front());
+    save(symbols, output + QStringLiteral("/symbols.png"));
+    symbols->close();
 }
 
 } // namespace
@@ -133,6 +172,9 @@ int main(int argc, char* argv[]) {
     save(window, output + QStringLiteral("/dictionary.png"));
     window->findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
     save(window, output + QStringLiteral("/about.png"));
+    addYear(dreams);
+    saveSearch(window, output);
+    saveSymbols(window, output);
 
     oneirion.closeAllWindows();
     return 0;
