@@ -92,8 +92,9 @@ QList<MessageBox::Message> TakeMessages();
 // The text of journal entry `number`: a paragraph of some two hundred characters.
 QString DreamText(int number);
 // Adds `entries` entries over thirty years, from 1990, to the journal at `path`, in one
-// transaction.
-void FillJournal(const QString& path, int entries);
+// transaction; entry `number` gets `text(number)`, DreamText by default.
+void FillJournal(const QString& path, int entries,
+                 const std::function<QString(int number)>& text = {});
 // Every meaning of a generated dictionary.
 extern const QString kMeaning;
 

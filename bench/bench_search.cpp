@@ -24,7 +24,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <sqlite3.h>
 
 namespace {
 
@@ -52,34 +51,15 @@ void fillJournal(const QString& path, const std::vector<modDataFiles::Entry>& di
         vocabulary << entry.meaning.split(nonWord, Qt::SkipEmptyParts);
     }
     QRandomGenerator random(16);
-    sqlite3* db = nullptr;
-    sqlite3_open(QFile::encodeName(path).constData(), &db);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO tblDreams (Year, Month, Day, JournalName, journaltext) "
-                       "VALUES (?, ?, ?, ?, ?)",
-                       -1, &insert, nullptr);
-    for (int i = 0; i < kEntries; ++i) {
+    bench::FillJournal(path, kEntries, [&](int) {
         QString text;
         for (int w = 0; w < kWords; ++w) {
             text += random.bounded(100) < 5 ? keywords[random.bounded(int(keywords.size()))]
                                             : vocabulary[random.bounded(int(vocabulary.size()))];
             text += random.bounded(12) == 0 ? QStringLiteral(". ") : QStringLiteral(" ");
         }
-        const QByteArray name = QStringLiteral("Dream %1").arg(i).toUtf8();
-        const QByteArray bytes = text.toUtf8();
-        sqlite3_bind_int(insert, 1, 1995 + random.bounded(30));
-        sqlite3_bind_int(insert, 2, 1 + random.bounded(12));
-        sqlite3_bind_int(insert, 3, 1 + random.bounded(28));
-        sqlite3_bind_text(insert, 4, name.constData(), int(name.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 5, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+        return text;
+    });
 }
 
 bench::Program& journalProgram() {

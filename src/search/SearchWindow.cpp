@@ -1,5 +1,6 @@
 #include "search/SearchWindow.h"
 
+#include "gui/LiveView.h"
 #include "gui/Widgets.h"
 
 #include <QAbstractListModel>
@@ -12,19 +13,9 @@
 #include <QPainter>
 #include <QStackedLayout>
 #include <QStyledItemDelegate>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
-
-enum Role {
-    EntryIdRole = Qt::UserRole,
-    NameRole,
-    NameHitRole,
-    DateRole,
-    SnippetRole,
-    SnippetHitRole
-};
 
 QVariant spanValue(const std::optional<TextSpan>& span) {
     return span ? QVariant(QPoint(int(span->begin), int(span->end))) : QVariant();
@@ -82,7 +73,7 @@ public:
         const QRect area = option.rect.adjusted(6, 3, -6, -3);
         const int line = option.fontMetrics.height();
 
-        const QString date = index.data(DateRole).toString();
+        const QString date = index.data(SearchWindow::DateRole).toString();
         const int dateWidth = option.fontMetrics.horizontalAdvance(date) + 12;
         QColor dateColor = option.palette.color(textRole);
         if (!selected)
@@ -94,7 +85,8 @@ public:
 
         painter->setPen(option.palette.color(textRole));
         drawMarked(painter, QRect(area.left(), area.top(), area.width() - dateWidth, line),
-                   index.data(NameRole).toString(), index.data(NameHitRole), option.font);
+                   index.data(SearchWindow::NameRole).toString(),
+                   index.data(SearchWindow::NameHitRole), option.font);
         QColor snippetColor = option.palette.color(textRole);
         if (!selected)
             snippetColor.setAlphaF(0.85f);
@@ -102,7 +94,8 @@ public:
         drawMarked(
             painter,
             QRect(area.left() + 12, area.top() + line + line / 2 - 2, area.width() - 12, line),
-            index.data(SnippetRole).toString(), index.data(SnippetHitRole), option.font);
+            index.data(SearchWindow::SnippetRole).toString(),
+            index.data(SearchWindow::SnippetHitRole), option.font);
         painter->restore();
     }
 };
@@ -135,17 +128,17 @@ public:
             return QStringLiteral("%1 (%2)\n%3")
                 .arg(entry.name, displayDate(entry), snippetOf(hit).text);
         case Qt::ToolTipRole:
-        case NameRole:
+        case SearchWindow::NameRole:
             return entry.name;
-        case EntryIdRole:
+        case SearchWindow::EntryIdRole:
             return entry.id;
-        case NameHitRole:
+        case SearchWindow::NameHitRole:
             return spanValue(hit.nameHit);
-        case DateRole:
+        case SearchWindow::DateRole:
             return displayDate(entry);
-        case SnippetRole:
+        case SearchWindow::SnippetRole:
             return snippetOf(hit).text;
-        case SnippetHitRole:
+        case SearchWindow::SnippetHitRole:
             return spanValue(snippetOf(hit).hit);
         default:
             return {};
@@ -162,8 +155,7 @@ SearchWindow::SearchWindow(JournalStore& journal, QWidget* parent)
     , query_(named(new QLineEdit, "txtFind"))
     , results_(named(new QListView, "lvResults"))
     , model_(new SearchResultsModel(this))
-    , note_(named(new QLabel, "lblNoResults"))
-    , watch_(new QTimer(this)) {
+    , note_(makeViewNote("lblNoResults")) {
     setObjectName(QStringLiteral("frmSearch"));
     setWindowTitle(tr("Search Journal"));
     setFont(windowFont());
@@ -181,10 +173,6 @@ SearchWindow::SearchWindow(JournalStore& journal, QWidget* parent)
     results_->setSelectionMode(QAbstractItemView::SingleSelection);
     results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     results_->installEventFilter(this);
-    note_->setAlignment(Qt::AlignCenter);
-    note_->setWordWrap(true);
-    note_->setAutoFillBackground(true);
-    note_->setBackgroundRole(QPalette::Base);
 
     auto* top = new QHBoxLayout;
     top->addWidget(findLabel);
@@ -200,12 +188,10 @@ SearchWindow::SearchWindow(JournalStore& journal, QWidget* parent)
     connect(query_, &QLineEdit::textChanged, this, &SearchWindow::search);
     connect(query_, &QLineEdit::returnPressed, this, &SearchWindow::openCurrent);
     connect(results_, &QListView::activated, this, [this](const QModelIndex& index) {
-        Q_EMIT entryRequested(index.data(EntryIdRole).toLongLong());
+        Q_EMIT entryRequested(index.data(SearchWindow::EntryIdRole).toLongLong());
     });
-    // Changes made by another program show while the window is open; an unchanged journal costs
-    // one query.
-    watch_->setInterval(1500);
-    connect(watch_, &QTimer::timeout, this, &SearchWindow::refresh);
+    // Changes made elsewhere show while the window is open; an unchanged journal costs one query.
+    keepCurrent(this, [this] { refresh(); });
     search();
 }
 
@@ -220,10 +206,10 @@ void SearchWindow::refresh() {
     // An unchanged journal keeps the results as they are, scrolled where the user left them.
     if (const Result<bool> changed = search_.refresh(); changed && !*changed)
         return;
-    const qint64 selected = results_->currentIndex().data(EntryIdRole).toLongLong();
+    const qint64 selected = results_->currentIndex().data(SearchWindow::EntryIdRole).toLongLong();
     search();
     for (int row = 0; selected != 0 && row < model_->rowCount(); ++row) {
-        if (model_->index(row).data(EntryIdRole).toLongLong() == selected) {
+        if (model_->index(row).data(SearchWindow::EntryIdRole).toLongLong() == selected) {
             results_->setCurrentIndex(model_->index(row));
             break;
         }
@@ -239,8 +225,11 @@ void SearchWindow::search() {
     } else {
         const bool none = hits->empty();
         model_->setHits(std::move(*hits));
-        if (query.trimmed().isEmpty())
+        if (query.isEmpty())
             note_->setText(tr("Type a word or a phrase to find the entries that hold it."));
+        else if (!SearchQuery(query).isSearchable())
+            note_->setText(tr("Nothing found: the search needs a word, not only spaces or "
+                              "punctuation."));
         else if (none)
             note_->setText(tr("No entry holds \u201c%1\u201d.").arg(query.trimmed()));
     }
@@ -252,25 +241,7 @@ void SearchWindow::search() {
 void SearchWindow::openCurrent() {
     const QModelIndex current = results_->currentIndex();
     if (current.isValid())
-        Q_EMIT entryRequested(current.data(EntryIdRole).toLongLong());
-}
-
-bool SearchWindow::event(QEvent* event) {
-    switch (event->type()) {
-    case QEvent::Show:
-        watch_->start();
-        refresh();
-        break;
-    case QEvent::Hide:
-        watch_->stop();
-        break;
-    case QEvent::WindowActivate:
-        refresh();
-        break;
-    default:
-        break;
-    }
-    return QWidget::event(event);
+        Q_EMIT entryRequested(current.data(SearchWindow::EntryIdRole).toLongLong());
 }
 
 bool SearchWindow::eventFilter(QObject* watched, QEvent* event) {

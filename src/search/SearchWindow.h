@@ -14,13 +14,22 @@ class QLabel;
 class QLineEdit;
 class QListView;
 class QStackedLayout;
-class QTimer;
 class SearchResultsModel;
 
 class SearchWindow : public QWidget {
     Q_OBJECT
 
 public:
+    // What each result gives besides its plain text: the hits are QPoint(begin, end), or nothing.
+    enum ResultRole {
+        EntryIdRole = Qt::UserRole,
+        NameRole,
+        NameHitRole,
+        DateRole,
+        SnippetRole,
+        SnippetHitRole
+    };
+
     explicit SearchWindow(JournalStore& journal, QWidget* parent = nullptr);
     ~SearchWindow() override;
 
@@ -35,7 +44,6 @@ Q_SIGNALS:
     void entryRequested(qint64 id);
 
 protected:
-    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -48,5 +56,4 @@ private:
     SearchResultsModel* model_;
     QLabel* note_;
     QStackedLayout* place_;
-    QTimer* watch_;
 };

@@ -2,6 +2,7 @@
 
 #include "core/AtomicFile.h"
 #include "gui/FileDialog.h"
+#include "gui/LiveView.h"
 #include "gui/MessageBox.h"
 #include "gui/Widgets.h"
 #include "symbols/SymbolChart.h"
@@ -15,7 +16,6 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStackedLayout>
-#include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -40,21 +40,22 @@ class SymbolTableModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    void setRows(const std::vector<SymbolCount>* rows) {
+    void setRows(std::vector<SymbolCount> rows) {
         beginResetModel();
-        rows_ = rows;
+        rows_ = std::move(rows);
         endResetModel();
     }
+    const std::vector<SymbolCount>& rows() const { return rows_; }
     int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() || !rows_ ? 0 : int(rows_->size());
+        return parent.isValid() ? 0 : int(rows_.size());
     }
     int columnCount(const QModelIndex& parent = QModelIndex()) const override {
         return parent.isValid() ? 0 : 3;
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || !rows_ || index.row() >= int(rows_->size()))
+        if (!index.isValid() || index.row() >= int(rows_.size()))
             return {};
-        const SymbolCount& row = (*rows_)[std::size_t(index.row())];
+        const SymbolCount& row = rows_[std::size_t(index.row())];
         switch (role) {
         case Qt::DisplayRole:
             return index.column() == 0   ? QVariant(row.keyword)
@@ -76,7 +77,7 @@ public:
     }
 
 private:
-    const std::vector<SymbolCount>* rows_ = nullptr;
+    std::vector<SymbolCount> rows_;
 };
 
 SymbolsWindow::SymbolsWindow(JournalStore& journal, KeywordStore& dictionary, QWidget* parent)
@@ -88,11 +89,10 @@ SymbolsWindow::SymbolsWindow(JournalStore& journal, KeywordStore& dictionary, QW
     , export_(makeButton(tr("&Export CSV..."), "cmdExportCsv"))
     , symbols_(named(new QTreeView, "lvSymbols"))
     , model_(new SymbolTableModel(this))
-    , note_(named(new QLabel, "lblNoSymbols"))
+    , note_(makeViewNote("lblNoSymbols"))
     , meaning_(named(new QLabel, "lblMeaning"))
     , chart_(named(new SymbolChart, "chartSymbol"))
-    , entries_(named(new QTreeWidget, "lvSymbolEntries"))
-    , watch_(new QTimer(this)) {
+    , entries_(named(new QTreeWidget, "lvSymbolEntries")) {
     setObjectName(QStringLiteral("frmSymbols"));
     setWindowTitle(tr("Recurring Symbols"));
     setFont(windowFont());
@@ -119,10 +119,6 @@ SymbolsWindow::SymbolsWindow(JournalStore& journal, KeywordStore& dictionary, QW
     entries_->header()->setStretchLastSection(false);
     meaning_->setWordWrap(true);
     meaning_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    note_->setAlignment(Qt::AlignCenter);
-    note_->setWordWrap(true);
-    note_->setAutoFillBackground(true);
-    note_->setBackgroundRole(QPalette::Base);
 
     auto* fromLabel = makeLabel(tr("&From:"), "lblFrom");
     fromLabel->setBuddy(from_);
@@ -174,8 +170,7 @@ SymbolsWindow::SymbolsWindow(JournalStore& journal, KeywordStore& dictionary, QW
     connect(entries_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
         Q_EMIT entryRequested(item->data(0, kEntryIdRole).toLongLong());
     });
-    watch_->setInterval(1500);
-    connect(watch_, &QTimer::timeout, this, &SymbolsWindow::refresh);
+    keepCurrent(this, [this] { refresh(); });
 }
 
 QString SymbolsWindow::pickedKeyword() const {
@@ -203,12 +198,15 @@ void SymbolsWindow::setWholeJournal() {
 void SymbolsWindow::refresh() {
     const Result<bool> counted = statistics_.refresh();
     if (!counted) {
-        // Said once; the window tries again when it is shown or activated next.
-        watch_->stop();
-        MessageBox::critical(
-            this, tr("The Recurring Symbols Could Not Be Counted\n%1").arg(counted.errorMessage()));
+        // Said once for each new reason; the window keeps what it counted last and tries again.
+        if (counted.errorMessage() != lastFailure_)
+            MessageBox::critical(
+                this,
+                tr("The Recurring Symbols Could Not Be Counted\n%1").arg(counted.errorMessage()));
+        lastFailure_ = counted.errorMessage();
         return;
     }
+    lastFailure_.clear();
     if (!*counted)
         return;
     if (wholeJournal_)
@@ -219,24 +217,26 @@ void SymbolsWindow::refresh() {
 void SymbolsWindow::showTable() {
     const QString picked = pickedKeyword();
     const DateRange dates = range();
-    table_ = dates.from.isValid() && dates.to.isValid() && dates.from > dates.to
-                 ? std::vector<SymbolCount>()
-                 : statistics_.table(dates);
+    std::vector<SymbolCount> table =
+        dates.from.isValid() && dates.to.isValid() && dates.from > dates.to
+            ? std::vector<SymbolCount>()
+            : statistics_.table(dates);
     int keep = 0;
-    for (std::size_t row = 0; row < table_.size(); ++row)
-        if (table_[row].keyword == picked)
+    for (std::size_t row = 0; row < table.size(); ++row)
+        if (table[row].keyword == picked)
             keep = int(row);
     {
         const QSignalBlocker quiet(symbols_->selectionModel());
-        model_->setRows(&table_);
+        model_->setRows(std::move(table));
         symbols_->setCurrentIndex(model_->index(keep, 0));
     }
-    if (table_.empty())
+    const bool empty = model_->rows().empty();
+    if (empty)
         note_->setText(dates.from.isValid() && dates.from > dates.to
                            ? tr("The first date lies after the last.")
                            : tr("No dictionary keyword occurs in the entries of this range."));
-    place_->setCurrentWidget(table_.empty() ? static_cast<QWidget*>(note_) : symbols_);
-    export_->setEnabled(!table_.empty());
+    place_->setCurrentWidget(empty ? static_cast<QWidget*>(note_) : symbols_);
+    export_->setEnabled(!empty);
     showKeyword();
 }
 
@@ -269,24 +269,6 @@ void SymbolsWindow::exportTable() {
                                  {tr("CSV files (*.csv)")});
     if (path.isEmpty())
         return;
-    if (Status written = writeFileAtomically(path, symbolTableCsv(table_)); !written)
+    if (Status written = writeFileAtomically(path, symbolTableCsv(model_->rows())); !written)
         MessageBox::notSaved(this, tr("The Table Could Not Be Exported"), written.errorMessage());
-}
-
-bool SymbolsWindow::event(QEvent* event) {
-    switch (event->type()) {
-    case QEvent::Show:
-        watch_->start();
-        refresh();
-        break;
-    case QEvent::Hide:
-        watch_->stop();
-        break;
-    case QEvent::WindowActivate:
-        refresh();
-        break;
-    default:
-        break;
-    }
-    return QWidget::event(event);
 }

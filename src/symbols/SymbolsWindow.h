@@ -12,7 +12,6 @@ class QDateEdit;
 class QLabel;
 class QPushButton;
 class QStackedLayout;
-class QTimer;
 class QTreeView;
 class QTreeWidget;
 class SymbolTableModel;
@@ -31,9 +30,6 @@ public Q_SLOTS:
 Q_SIGNALS:
     void entryRequested(qint64 id);
 
-protected:
-    bool event(QEvent* event) override;
-
 private:
     DateRange range() const;
     QString pickedKeyword() const;
@@ -46,7 +42,7 @@ private:
     // The range follows the journal's first and last entry until the user sets a date.
     bool wholeJournal_ = true;
     bool settingDates_ = false;
-    std::vector<SymbolCount> table_;
+    QString lastFailure_;
 
     QDateEdit* from_;
     QDateEdit* to_;
@@ -59,5 +55,4 @@ private:
     QLabel* meaning_;
     SymbolChart* chart_;
     QTreeWidget* entries_;
-    QTimer* watch_;
 };

@@ -3,6 +3,7 @@
 // result in the editor with the question about unsaved changes, and results that follow a save.
 
 #include "../journal/JournalTestSupport.h"
+#include "search/SearchWindow.h"
 
 #include <QListView>
 #include <QMainWindow>
@@ -12,15 +13,7 @@ using namespace journaltest;
 
 namespace {
 
-// The roles the results model gives, after the plain display text.
-enum Role {
-    EntryIdRole = Qt::UserRole,
-    NameRole,
-    NameHitRole,
-    DateRole,
-    SnippetRole,
-    SnippetHitRole
-};
+constexpr int NameRole = SearchWindow::NameRole;
 
 QWidget* OpenSearch(QWidget* w) {
     Find<QAction>(w, "mnuSearchJournal")->trigger();
@@ -57,7 +50,8 @@ QStringList Bold(QWidget* search, int row) {
         const QPoint span = hit.toPoint();
         return index.data(textRole).toString().mid(span.x(), span.y() - span.x());
     };
-    return {marked(NameRole, NameHitRole), marked(SnippetRole, SnippetHitRole)};
+    return {marked(NameRole, SearchWindow::NameHitRole),
+            marked(SearchWindow::SnippetRole, SearchWindow::SnippetHitRole)};
 }
 
 // What stands in the list's place when it is empty; empty while the list shows.
@@ -129,6 +123,9 @@ TEST_F(SearchWindowTest, AnEmptyResultSaysSoInTheListsPlace) {
     }
     Type(search, "zebra");
     EXPECT_EQ(Note(search), "No entry holds \u201czebra\u201d.");
+    Type(search, " ?! ");
+    EXPECT_EQ(Note(search),
+              "Nothing found: the search needs a word, not only spaces or punctuation.");
     Type(search, "dog");
     EXPECT_EQ(Names(search), QStringList({"Dream"}));
     EXPECT_TRUE(Results(search)->isVisible());
