@@ -38,7 +38,10 @@ Result<bool> JournalIndex::refresh() {
     const qint64 now = store_.revision();
     if (now == revision_)
         return false;
-    Result<std::vector<JournalEntry>> read = store_.unorderedEntries();
+    // With a copy to compare with, the fingerprints of the texts come first, and only the texts
+    // that changed are read.
+    const bool readTexts = entries_.empty();
+    Result<std::vector<JournalStamp>> read = store_.stampedEntries(readTexts);
     if (!read)
         return read.error();
 
@@ -49,21 +52,31 @@ Result<bool> JournalIndex::refresh() {
 
     std::vector<IndexedEntryPtr> entries;
     entries.reserve(read->size());
+    // The new entries whose text is still to be read.
+    std::vector<std::shared_ptr<IndexedEntry>> unread;
     bool changed = !read_ || read->size() != entries_.size();
-    for (JournalEntry& entry : *read) {
+    for (JournalStamp& stamp : *read) {
+        JournalEntry& entry = stamp.entry;
         const IndexedEntryPtr old = before.value(entry.id);
-        if (old && old->entry.name == entry.name && old->entry.text == entry.text &&
-            old->entry.year == entry.year && old->entry.month == entry.month &&
-            old->entry.day == entry.day) {
+        const bool sameText = old && old->textHash == stamp.textHash;
+        if (sameText && old->entry.name == entry.name && old->entry.year == entry.year &&
+            old->entry.month == entry.month && old->entry.day == entry.day) {
             entries.push_back(old);
             continue;
         }
         changed = true;
         auto indexed = std::make_shared<IndexedEntry>();
         indexed->dateKey = dateKeyOf(entry);
+        indexed->textHash = stamp.textHash;
+        if (sameText)
+            entry.text = old->entry.text;
         indexed->entry = std::move(entry);
+        if (!readTexts && !sameText)
+            unread.push_back(indexed);
         entries.push_back(std::move(indexed));
     }
+    if (Status texts = readTextsOf(unread); !texts)
+        return texts.error();
     // By date as the program reads it, then in the order the entries were stored.
     std::sort(
         entries.begin(), entries.end(), [](const IndexedEntryPtr& a, const IndexedEntryPtr& b) {
@@ -73,4 +86,32 @@ Result<bool> JournalIndex::refresh() {
     revision_ = now;
     read_ = true;
     return changed;
+}
+
+Status JournalIndex::readTextsOf(const std::vector<std::shared_ptr<IndexedEntry>>& unread) {
+    // A few one by one; many, or an entry gone meanwhile, all at once.
+    if (unread.size() <= 64) {
+        bool allFound = true;
+        for (const auto& indexed : unread) {
+            Result<JournalEntry> stored = store_.entry(indexed->entry.id);
+            allFound = allFound && stored;
+            if (stored)
+                indexed->entry.text = stored->text;
+        }
+        if (allFound)
+            return Status();
+    }
+    Result<std::vector<JournalStamp>> all = store_.stampedEntries(true);
+    if (!all)
+        return all.status();
+    QHash<qint64, const JournalStamp*> byId;
+    for (const JournalStamp& stamp : *all)
+        byId.insert(stamp.entry.id, &stamp);
+    for (const auto& indexed : unread) {
+        if (const JournalStamp* stamp = byId.value(indexed->entry.id)) {
+            indexed->entry.text = stamp->entry.text;
+            indexed->textHash = stamp->textHash;
+        }
+    }
+    return Status();
 }

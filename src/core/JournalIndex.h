@@ -16,6 +16,8 @@
 
 struct IndexedEntry {
     JournalEntry entry;
+    // The store's fingerprint of the text.
+    quint64 textHash = 0;
     // Year, month and day as one comparable number (20080314), or -1 when the stored date holds
     // something that is no whole number.
     int dateKey = -1;
@@ -41,6 +43,8 @@ public:
     const std::vector<IndexedEntryPtr>& entries() const { return entries_; }
 
 private:
+    Status readTextsOf(const std::vector<std::shared_ptr<IndexedEntry>>& unread);
+
     JournalStore& store_;
     qint64 revision_ = -1;
     bool read_ = false;

@@ -25,6 +25,11 @@ struct JournalEntry {
     QVariant day;
 };
 
+struct JournalStamp {
+    JournalEntry entry;
+    quint64 textHash = 0;
+};
+
 // The tree orders a month's entries by day or by name.
 enum class JournalOrder { ByDate, ByName };
 
@@ -45,8 +50,9 @@ public:
     Result<std::vector<JournalEntry>> treeRows(JournalOrder order);
     // Every entry with its text, in date order.
     Result<std::vector<JournalEntry>> entries();
-    // The same in no particular order: the quickest way to read them all.
-    Result<std::vector<JournalEntry>> unorderedEntries();
+    // Every entry in no particular order, with a fingerprint of its text, and the text itself
+    // when `withTexts`. The fingerprints tell which entries changed without reading every text.
+    Result<std::vector<JournalStamp>> stampedEntries(bool withTexts);
 
     // Whether an entry other than `except` is named `name`, ignoring case. Stored names are
     // compared with the spaces they were stored with.
@@ -66,7 +72,6 @@ private:
     // Reopens the journal when its file was replaced or removed while the program ran: writes
     // must reach the file the user has, not one that is gone.
     Status current();
-    Result<std::vector<JournalEntry>> readEntries(const char* sql);
 
     std::unique_ptr<Database> db_;
     // The tree rows last read, the order they were read in and the state of the file then.

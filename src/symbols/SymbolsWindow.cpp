@@ -17,7 +17,6 @@
 #include <QSplitter>
 #include <QStackedLayout>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -80,6 +79,42 @@ private:
     std::vector<SymbolCount> rows_;
 };
 
+// The entries that hold the keyword picked, as values, for the same reason.
+class EntryListModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setEntries(std::vector<JournalEntry> entries) {
+        beginResetModel();
+        entries_ = std::move(entries);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : int(entries_.size());
+    }
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : 2;
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= int(entries_.size()))
+            return {};
+        const JournalEntry& entry = entries_[std::size_t(index.row())];
+        if (role == kEntryIdRole)
+            return entry.id;
+        if (role != Qt::DisplayRole)
+            return {};
+        return index.column() == 0 ? entry.name : displayDate(entry);
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return {};
+        return section == 0 ? tr("Entry") : tr("Date");
+    }
+
+private:
+    std::vector<JournalEntry> entries_;
+};
+
 SymbolsWindow::SymbolsWindow(JournalStore& journal, KeywordStore& dictionary, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , statistics_(journal, dictionary)
@@ -92,7 +127,8 @@ SymbolsWindow::SymbolsWindow(JournalStore& journal, KeywordStore& dictionary, QW
     , note_(makeViewNote("lblNoSymbols"))
     , meaning_(named(new QLabel, "lblMeaning"))
     , chart_(named(new SymbolChart, "chartSymbol"))
-    , entries_(named(new QTreeWidget, "lvSymbolEntries")) {
+    , entries_(named(new QTreeView, "lvSymbolEntries"))
+    , entryModel_(new EntryListModel(this)) {
     setObjectName(QStringLiteral("frmSymbols"));
     setWindowTitle(tr("Recurring Symbols"));
     setFont(windowFont());
@@ -113,8 +149,10 @@ SymbolsWindow::SymbolsWindow(JournalStore& journal, KeywordStore& dictionary, QW
                         model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()) +
                         24);
     }
-    entries_->setHeaderLabels({tr("Entry"), tr("Date")});
+    entries_->setModel(entryModel_);
     entries_->setRootIsDecorated(false);
+    entries_->setUniformRowHeights(true);
+    entries_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     entries_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     entries_->header()->setStretchLastSection(false);
     meaning_->setWordWrap(true);
@@ -167,8 +205,8 @@ SymbolsWindow::SymbolsWindow(JournalStore& journal, KeywordStore& dictionary, QW
     connect(export_, &QPushButton::clicked, this, &SymbolsWindow::exportTable);
     connect(symbols_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &SymbolsWindow::showKeyword);
-    connect(entries_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-        Q_EMIT entryRequested(item->data(0, kEntryIdRole).toLongLong());
+    connect(entries_, &QTreeView::activated, this, [this](const QModelIndex& index) {
+        Q_EMIT entryRequested(index.data(kEntryIdRole).toLongLong());
     });
     keepCurrent(this, [this] { refresh(); });
 }
@@ -251,16 +289,8 @@ void SymbolsWindow::showKeyword() {
     const DateRange dates = range();
     chart_->setMonths(keyword, keyword.isEmpty() ? std::vector<MonthCount>()
                                                  : statistics_.months(keyword, dates));
-    entries_->clear();
-    if (keyword.isEmpty())
-        return;
-    QList<QTreeWidgetItem*> items;
-    for (const JournalEntry& entry : statistics_.entriesWith(keyword, dates)) {
-        auto* item = new QTreeWidgetItem(QStringList{entry.name, displayDate(entry)});
-        item->setData(0, kEntryIdRole, entry.id);
-        items << item;
-    }
-    entries_->addTopLevelItems(items);
+    entryModel_->setEntries(keyword.isEmpty() ? std::vector<JournalEntry>()
+                                              : statistics_.entriesWith(keyword, dates));
 }
 
 void SymbolsWindow::exportTable() {

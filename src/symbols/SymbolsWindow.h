@@ -13,7 +13,7 @@ class QLabel;
 class QPushButton;
 class QStackedLayout;
 class QTreeView;
-class QTreeWidget;
+class EntryListModel;
 class SymbolTableModel;
 class SymbolChart;
 
@@ -54,5 +54,6 @@ private:
     QStackedLayout* place_;
     QLabel* meaning_;
     SymbolChart* chart_;
-    QTreeWidget* entries_;
+    QTreeView* entries_;
+    EntryListModel* entryModel_;
 };

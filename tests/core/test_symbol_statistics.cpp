@@ -160,6 +160,17 @@ TEST_F(SymbolStatisticsTest, ChangesToEntriesAndKeywordsReachTheCounts) {
     ASSERT_TRUE(journal->remove(id));
     EXPECT_EQ(counted({}).count("never found"), 0u);
 
+    // Many entries changed at once, and one renamed without a change to its text.
+    coretest::exec(journalPath,
+                   QStringLiteral("UPDATE tblDreams SET journaltext = journaltext || ' water'"));
+    EXPECT_EQ(counted({}), expected({}));
+    EXPECT_EQ(counted({}).at("water").first, int(journal->entries().value_or({}).size()));
+    coretest::exec(journalPath, QStringLiteral("UPDATE tblDreams SET JournalName = 'Renamed', "
+                                               "Year = 1999 WHERE ID = 1"));
+    ASSERT_TRUE(statistics.refresh());
+    EXPECT_EQ(statistics.entriesWith(QStringLiteral("water"), {}).front().name, "Renamed");
+    EXPECT_EQ(counted({}), expected({}));
+
     // A keyword added to the dictionary is counted at once.
     ASSERT_TRUE(dictionary->add(QStringLiteral("watery"), QStringLiteral("wet")));
     EXPECT_GT(counted({}).count("watery"), 0u);

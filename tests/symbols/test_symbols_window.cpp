@@ -143,8 +143,8 @@ TEST_F(SymbolsWindowTest, DoubleClickingAnEntryOpensItAfterTheQuestion) {
     TextBox(w)->setPlainText("Typed.");
     QWidget* symbols = OpenSymbols(w);
     Pick(symbols, "flying");
-    auto* entries = Find<QTreeWidget>(symbols, "lvSymbolEntries");
-    const QRect place = entries->visualItemRect(entries->topLevelItem(0));
+    auto* entries = Find<QAbstractItemView>(symbols, "lvSymbolEntries");
+    const QRect place = entries->visualRect(entries->model()->index(0, 0));
     Answer({Reply::No});
     QTest::mouseClick(entries->viewport(), Qt::LeftButton, {}, place.center());
     QTest::mouseDClick(entries->viewport(), Qt::LeftButton, {}, place.center());
