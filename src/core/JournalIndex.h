@@ -1,9 +1,9 @@
 #pragma once
 
 // The journal held in memory for the windows that look across all entries (search, recurring
-// symbols). It follows the journal file by its revision: an unchanged file costs one query, a
-// changed one is read again, and entries whose content did not change keep the very same object,
-// so that what was worked out for them can be kept.
+// symbols). It follows the journal file by its revision: an unchanged file costs one query; in a
+// changed one the fingerprints of the texts tell which texts to read again, and entries whose
+// content did not change keep the very same object, so that what was worked out for them is kept.
 
 #include "core/JournalStore.h"
 #include "core/Result.h"
