@@ -114,7 +114,7 @@ std::vector<modDataFiles::Entry> ShippedDictionary() {
     return dictionary;
 }
 
-void FillJournal(const QString& path, int entries) {
+void FillJournal(const QString& path, int entries, const std::function<QString(int)>& text) {
     sqlite3* db = nullptr;
     sqlite3_open(QFile::encodeName(path).constData(), &db);
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
@@ -126,12 +126,12 @@ void FillJournal(const QString& path, int entries) {
     QRandomGenerator random(2008);
     for (int i = 0; i < entries; ++i) {
         const QByteArray name = QStringLiteral("Dream %1").arg(random.bounded(1000000)).toUtf8();
-        const QByteArray text = DreamText(i).toUtf8();
+        const QByteArray bytes = (text ? text(i) : DreamText(i)).toUtf8();
         sqlite3_bind_int(insert, 1, 1990 + random.bounded(30));
         sqlite3_bind_int(insert, 2, 1 + random.bounded(12));
         sqlite3_bind_int(insert, 3, 1 + random.bounded(28));
         sqlite3_bind_text(insert, 4, name.constData(), int(name.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 5, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 5, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
         sqlite3_step(insert);
         sqlite3_reset(insert);
     }

@@ -94,8 +94,9 @@ QList<MessageBox::Message> TakeMessages();
 // The text of journal entry `number`: a paragraph of some two hundred characters.
 QString DreamText(int number);
 // Adds `entries` entries over thirty years, from 1990, to the journal at `path`, in one
-// transaction.
-void FillJournal(const QString& path, int entries);
+// transaction; entry `number` gets `text(number)`, DreamText by default.
+void FillJournal(const QString& path, int entries,
+                 const std::function<QString(int number)>& text = {});
 // `keywords` word-like keywords of two to four syllables, some capitalised, some with accents,
 // each with a sentence of meaning.
 std::vector<modDataFiles::Entry> GeneratedDictionary(int keywords);

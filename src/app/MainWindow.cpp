@@ -17,6 +17,8 @@
 #include "home/HomePanel.h"
 #include "journal/JournalEditor.h"
 #include "journal/JournalTree.h"
+#include "search/SearchWindow.h"
+#include "symbols/SymbolsWindow.h"
 #include "update_import/ImportDialog.h"
 
 #include <QAction>
@@ -176,9 +178,15 @@ void MainWindow::createMenus() {
 
 void MainWindow::createJournalMenu() {
     QMenu* journal = named(menuBar()->addMenu(tr("&Journal")), "mnuJournal");
+    QAction* search = named(journal->addAction(tr("&Search Journal...")), "mnuSearchJournal");
+    search->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    QAction* symbols = named(journal->addAction(tr("Recurring &Symbols...")), "mnuSymbols");
+    named(journal->addSeparator(), "mnuJournalSep1");
     QAction* exportJournal = named(journal->addAction(tr("&Export Journal...")), "mnuExport");
     QAction* backUp = named(journal->addAction(tr("&Back Up Journal...")), "mnuBackup");
     QAction* restore = named(journal->addAction(tr("&Restore Journal...")), "mnuRestore");
+    connect(search, &QAction::triggered, this, &MainWindow::showSearch);
+    connect(symbols, &QAction::triggered, this, &MainWindow::showSymbols);
     connect(exportJournal, &QAction::triggered, this, [this] {
         ExportDialog dialog(services_.journal, services_.dictionary, services_.today(),
                             services_.dataFiles, this);
@@ -200,6 +208,39 @@ void MainWindow::restoreJournal() {
     tree_->reload();
     tree_->setOpenNode(QString());
     panels_->bringToFront(editor_);
+}
+
+namespace {
+
+void bringUp(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+void MainWindow::showSearch() {
+    if (!search_) {
+        search_ = new SearchWindow(services_.journal, this);
+        connect(search_, &SearchWindow::entryRequested, this, &MainWindow::openEntry);
+    }
+    bringUp(search_);
+    search_->focusQuery();
+}
+
+void MainWindow::showSymbols() {
+    if (!symbols_) {
+        symbols_ = new SymbolsWindow(services_.journal, services_.dictionary, this);
+        connect(symbols_, &SymbolsWindow::entryRequested, this, &MainWindow::openEntry);
+    }
+    bringUp(symbols_);
+}
+
+void MainWindow::openEntry(qint64 id) {
+    // As a click on its node in the tree: the question about unsaved changes comes first.
+    openNode(JournalTree::entryKey(id));
+    bringUp(this);
 }
 
 void MainWindow::connectPanels() {
@@ -228,6 +269,15 @@ void MainWindow::connectPanels() {
         tree_->setOpenNode(JournalTree::entryKey(id), true);
     });
     connect(editor_, &JournalEditor::entryRemoved, tree_, &JournalTree::reloadAfterRemoving);
+    // The windows across the journal show a save or a delete at once.
+    auto journalChanged = [this] {
+        if (search_)
+            search_->refresh();
+        if (symbols_)
+            symbols_->refresh();
+    };
+    connect(editor_, &JournalEditor::entryStored, this, journalChanged);
+    connect(editor_, &JournalEditor::entryRemoved, this, journalChanged);
     connect(editor_, &JournalEditor::entryClosed, this, [this] { tree_->setOpenNode(QString()); });
     connect(editor_, &JournalEditor::textShown, analysis_, &AnalysisPanel::showText);
     connect(editor_, &JournalEditor::editingEnabled, analysis_, &AnalysisPanel::setViewEnabled);

@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 
@@ -19,7 +20,9 @@ class JournalTree;
 class KeywordStore;
 class PanelStack;
 class QSplitter;
+class SearchWindow;
 class Settings;
+class SymbolsWindow;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -49,6 +52,9 @@ private:
     void createMenus();
     void createJournalMenu();
     void restoreJournal();
+    void showSearch();
+    void showSymbols();
+    void openEntry(qint64 id);
     void connectPanels();
     void openNode(const QString& key);
     void startNewEntry();
@@ -72,6 +78,9 @@ private:
     AboutPanel* about_;
     QSplitter* splitter_ = nullptr;
     int zoom_ = 0;
+    // The windows that look across the journal: one each, made when first asked for.
+    QPointer<SearchWindow> search_;
+    QPointer<SymbolsWindow> symbols_;
     bool openingNode_ = false;
     bool askBeforeClosing_ = true;
     bool closed_ = false;

@@ -14,17 +14,27 @@ char32_t nextCodePoint(QStringView text, qsizetype& i) {
 } // namespace
 
 QString fold(QStringView text) {
-    QString folded;
-    folded.reserve(text.size());
+    // Written in place: folding whole journal texts is on the way of every search.
+    QString folded(text.size(), Qt::Uninitialized);
+    qsizetype n = 0;
     for (qsizetype i = 0; i < text.size();) {
+        const char16_t unit = text[i].unicode();
+        if (unit < 0x80) {
+            folded[n++] = QChar(unit >= 'A' && unit <= 'Z' ? char16_t(unit + 32) : unit);
+            ++i;
+            continue;
+        }
         const char32_t cp = QChar::toCaseFolded(nextCodePoint(text, i));
+        if (n + 2 > folded.size())
+            folded.resize(n + 2 + (text.size() - i));
         if (QChar::requiresSurrogates(cp)) {
-            folded.append(QChar(QChar::highSurrogate(cp)));
-            folded.append(QChar(QChar::lowSurrogate(cp)));
+            folded[n++] = QChar(QChar::highSurrogate(cp));
+            folded[n++] = QChar(QChar::lowSurrogate(cp));
         } else {
-            folded.append(QChar(char16_t(cp)));
+            folded[n++] = QChar(char16_t(cp));
         }
     }
+    folded.truncate(n);
     return folded;
 }
 

@@ -6,12 +6,13 @@
 
 #include "core/DesktopAssociation.h"
 
+#include "core/AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QProcess>
-#include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -524,19 +525,7 @@ Status writeFile(const QString& path, const QByteArray& content) {
     const QString folder = QFileInfo(path).path();
     if (!QDir().mkpath(folder))
         return Error(QStringLiteral("%1: the folder cannot be made").arg(folder));
-    QSaveFile file(path);
-    // Unbuffered, so that a write the disk cuts short says so here: a buffered one would report
-    // every byte written, and the commit would put a cut-off file in the place of a whole one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return Error(QStringLiteral("%1: %2").arg(path, file.errorString()));
-    if (file.write(content) != content.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return Error(QStringLiteral("%1: %2").arg(path, reason));
-    }
-    if (!file.commit())
-        return Error(QStringLiteral("%1: %2").arg(path, file.errorString()));
-    return Status();
+    return writeFileAtomically(path, content);
 }
 
 // The first failure of several steps that all run.

@@ -26,6 +26,11 @@ struct JournalEntry {
     QVariant day;
 };
 
+struct JournalStamp {
+    JournalEntry entry;
+    quint64 textHash = 0;
+};
+
 // The tree orders a month's entries by day or by name.
 enum class JournalOrder { ByDate, ByName };
 
@@ -48,6 +53,9 @@ public:
     Result<std::vector<JournalEntry>> treeRows(JournalOrder order);
     // Every entry with its text, in date order.
     Result<std::vector<JournalEntry>> entries();
+    // Every entry in no particular order, with a fingerprint of its text, and the text itself
+    // when `withTexts`. The fingerprints tell which entries changed without reading every text.
+    Result<std::vector<JournalStamp>> stampedEntries(bool withTexts);
 
     // Whether an entry other than `except` is named `name`, ignoring case. Stored names are
     // compared with the spaces they were stored with.

@@ -5,7 +5,7 @@ cmake_minimum_required(VERSION 3.25)
 
 set(core_may core)
 set(gui_may core gui)
-set(features journal dictionary analysis update_import home export)
+set(features journal dictionary analysis update_import home export search symbols)
 foreach(feature IN LISTS features)
   set(${feature}_may core gui ${feature})
 endforeach()

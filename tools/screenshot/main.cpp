@@ -9,6 +9,8 @@
 #include "gui/MessageBox.h"
 #include "gui/Widgets.h"
 
+#include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -76,6 +78,43 @@ void saveExportWindow(QWidget* window, const QString& path) {
         dialog->close();
     });
     window->findChild<QAction*>(QStringLiteral("mnuExport"))->trigger();
+}
+
+// The search window, looking for a word that several entries hold.
+void saveSearch(QWidget* window, const QString& output, const QString& suffix) {
+    window->findChild<QAction*>(QStringLiteral("mnuSearchJournal"))->trigger();
+    auto* search = window->findChild<QWidget*>(QStringLiteral("frmSearch"));
+    search->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("water"));
+    save(search, output + QStringLiteral("/search") + suffix);
+    search->close();
+}
+
+// A year of dreams more, so that the windows across the journal have something to show.
+void addYear(const QString& dreams) {
+    const char* const texts[] = {
+        "I swam in dark water and a black cat watched from the shore.",
+        "The house had a door that opened onto the sea.",
+        "Water came through the ceiling while I searched for my keys.",
+        "A snake lay across the road; I could not fly over it.",
+        "My teeth were falling out during an exam.",
+        "I was flying over water, over a bridge, over a city of lights.",
+    };
+    for (int i = 0; i < 18; ++i)
+        addEntry(dreams, 2026, 1 + i % 12, 1 + i, qPrintable(QStringLiteral("Night %1").arg(i + 1)),
+                 texts[(i * 5) % std::size(texts)]);
+}
+
+// The recurring symbols, with one symbol picked.
+void saveSymbols(QWidget* window, const QString& output, const QString& suffix) {
+    window->findChild<QAction*>(QStringLiteral("mnuSymbols"))->trigger();
+    auto* symbols = window->findChild<QWidget*>(QStringLiteral("frmSymbols"));
+    auto* table = symbols->findChild<QAbstractItemView*>(QStringLiteral("lvSymbols"));
+    const QModelIndexList water = table->model()->match(
+        table->model()->index(0, 0), Qt::DisplayRole, QStringLiteral("water"), 1, Qt::MatchExactly);
+    if (!water.isEmpty())
+        table->setCurrentIndex(water.front());
+    save(symbols, output + QStringLiteral("/symbols") + suffix);
+    symbols->close();
 }
 
 } // namespace
@@ -173,6 +212,9 @@ int main(int argc, char* argv[]) {
     window->findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
     save(window, output + QStringLiteral("/about") + suffix);
     saveExportWindow(window, output + QStringLiteral("/export") + suffix);
+    addYear(dreams);
+    saveSearch(window, output, suffix);
+    saveSymbols(window, output, suffix);
 
     oneirion.closeAllWindows();
     return 0;
