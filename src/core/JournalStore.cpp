@@ -56,9 +56,18 @@ Status JournalStore::current() {
     Result<std::unique_ptr<Database>> reopened = openChecked(path_);
     if (!reopened)
         return reopened.error();
+    retireConnection();
     db_ = std::move(*reopened);
-    tree_ = {};
     return Status();
+}
+
+void JournalStore::retireConnection() {
+    // A new connection counts from zero again: what is cached by revision must not take the new
+    // file for the old one.
+    if (db_)
+        revisionBase_ += db_->dataVersion() + sqlite3_total_changes64(db_->handle()) + 1;
+    db_.reset();
+    tree_ = {};
 }
 
 JournalStore::JournalStore(std::unique_ptr<Database> database)
@@ -235,7 +244,7 @@ qint64 JournalStore::revision() {
         return -1;
     // Other programs' commits move the data version; this connection's own writes move its
     // change count. Both only grow, so their sum changes whenever either does.
-    return db_->dataVersion() + sqlite3_total_changes64(db_->handle());
+    return revisionBase_ + db_->dataVersion() + sqlite3_total_changes64(db_->handle());
 }
 
 Result<qint64> JournalStore::count() {
@@ -261,8 +270,7 @@ Status JournalStore::replaceFile(const std::function<Status()>& swap) {
     // The last connection to close folds the write-ahead log into the file and deletes it. A log
     // left behind (another program still has the journal open) would be read into the new file
     // as if it were its own, so then nothing is replaced.
-    db_.reset();
-    tree_ = {};
+    retireConnection();
     const QFileInfo log(path_ + QStringLiteral("-wal"));
     Status swapped = log.exists() && log.size() > 0
                          ? Status(Error(tr("Another program has the journal open.")))

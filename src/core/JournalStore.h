@@ -89,7 +89,11 @@ private:
 
     QString path_;
     // Empty only while the file is being replaced.
+    // Lets go of the connection; the revisions it gave are never given again.
+    void retireConnection();
+
     std::unique_ptr<Database> db_;
+    qint64 revisionBase_ = 0;
     // The tree rows last read, the order they were read in and the state of the file then.
     struct TreeCache {
         qint64 revision = -1;

@@ -4,7 +4,10 @@
 #include "CoreTestSupport.h"
 #include "core/JournalStore.h"
 
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <cstdio>
 
 namespace {
 
@@ -79,7 +82,9 @@ TEST_F(JournalStoreTest, TheTreeRowsComeByMonthThenByDayOrByName) {
               QStringList({"Earlier", "Apple", "zebra", "Ärger", "Later"}));
 }
 
-// What another program writes is seen, because the revision moves.
+// What another program writes is seen, because the revision moves; a file put in the journal's
+// place (as a restore puts it) starts its counters again, and must still never repeat a revision
+// seen before.
 TEST_F(JournalStoreTest, TheRevisionMovesWithEveryChangeFromAnywhere) {
     auto store = open();
     const qint64 start = store->revision();
@@ -87,7 +92,19 @@ TEST_F(JournalStoreTest, TheRevisionMovesWithEveryChangeFromAnywhere) {
     const qint64 afterOwn = store->revision();
     EXPECT_NE(afterOwn, start);
     coretest::exec(path, QStringLiteral("INSERT INTO tblDreams (JournalName) VALUES ('Theirs')"));
-    EXPECT_NE(store->revision(), afterOwn);
+    const qint64 afterTheirs = store->revision();
+    EXPECT_NE(afterTheirs, afterOwn);
+
+    const QString other = path + QStringLiteral(".new");
+    coretest::createJournal(other);
+    ASSERT_TRUE(store->replaceFile([&]() -> Status {
+        if (std::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()))
+            return Error(QStringLiteral("rename failed"));
+        return Status();
+    }));
+    const qint64 replaced = store->revision();
+    EXPECT_GT(replaced, afterTheirs);
+    EXPECT_EQ(names(store->treeRows(JournalOrder::ByDate).value_or({})), QStringList());
 }
 
 } // namespace
