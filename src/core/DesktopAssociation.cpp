@@ -6,7 +6,7 @@
 
 #include "core/DesktopAssociation.h"
 
-#include "core/AtomicFile.h"
+#include "core/SafeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -525,7 +525,7 @@ Status writeFile(const QString& path, const QByteArray& content) {
     const QString folder = QFileInfo(path).path();
     if (!QDir().mkpath(folder))
         return Error(QStringLiteral("%1: the folder cannot be made").arg(folder));
-    return writeFileAtomically(path, content);
+    return SafeFile::write(path, content, SafeFile::Readers::Everyone);
 }
 
 // The first failure of several steps that all run.

@@ -27,7 +27,7 @@ Error systemError(const QString& path, int code) {
 
 } // namespace
 
-Status write(const QString& path, const QByteArray& content) {
+Status write(const QString& path, const QByteArray& content, Readers readers) {
     QSaveFile file(path);
     // Unbuffered, so that a write the disk cuts short says so here: a buffered one would report
     // every byte written, and the commit would put a cut-off file in the place of a whole one.
@@ -35,7 +35,8 @@ Status write(const QString& path, const QByteArray& content) {
         return Error(
             QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
     // A journal is private: whatever the file had before, it is the owner's alone now.
-    if (!file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)) {
+    if (readers == Readers::OwnerOnly &&
+        !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return Error(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));

@@ -11,8 +11,12 @@
 
 namespace SafeFile {
 
-// Writes `content` to `path` in one step.
-Status write(const QString& path, const QByteArray& content);
+// Who may read a file written: the user's own data is private; files for the desktop (its
+// menu entry, its file types) keep the usual permissions so the desktop can read them.
+enum class Readers { OwnerOnly, Everyone };
+
+// Writes `content` to `path` in one step. Fails with "PATH: reason".
+Status write(const QString& path, const QByteArray& content, Readers readers = Readers::OwnerOnly);
 
 // A new empty file in the folder of `target`, named after it, for building what will take its
 // place. The caller removes it unless it moves it into place.

@@ -1,6 +1,6 @@
 #include "symbols/SymbolsWindow.h"
 
-#include "core/AtomicFile.h"
+#include "core/SafeFile.h"
 #include "gui/FileDialog.h"
 #include "gui/LiveView.h"
 #include "gui/MessageBox.h"
@@ -299,6 +299,6 @@ void SymbolsWindow::exportTable() {
                                  {tr("CSV files (*.csv)")});
     if (path.isEmpty())
         return;
-    if (Status written = writeFileAtomically(path, symbolTableCsv(model_->rows())); !written)
+    if (Status written = SafeFile::write(path, symbolTableCsv(model_->rows())); !written)
         MessageBox::notSaved(this, tr("The Table Could Not Be Exported"), written.errorMessage());
 }
