@@ -210,10 +210,6 @@ TEST_F(Comfort, KeysMoveOutOfTheTextsPressButtonsAndReachWhatTheButtonsDo) {
     EXPECT_EQ(text->toPlainText(), "a\tcat");
     QTest::keyClick(text, Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(QApplication::focusWidget(), Find(w, "cmdSave"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier);
-    text->setFocus();
-    QTest::keyClick(text, Qt::Key_Backtab, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::focusWidget(), Find(w, "cboYear"));
 
     // Ctrl+S saves the entry.
     Answer({Reply::OK});
@@ -235,28 +231,23 @@ TEST_F(Comfort, KeysMoveOutOfTheTextsPressButtonsAndReachWhatTheButtonsDo) {
 
 TEST_F(Comfort, UnderADarkPaletteTheTreeImagesStandOutFromTheBackground) {
     QWidget* w = start();
-    const QPalette dark = darkPalette();
-    QApplication::setPalette(dark);
+    QApplication::setPalette(darkPalette());
     auto* tree = Find<QTreeWidget>(w, "tvDreams");
     tree->expandAll();
-    const QColor background = dark.color(QPalette::Base);
+    const int background = qGray(darkPalette().color(QPalette::Base).rgb());
     QStringList faint;
-    for (QTreeWidgetItem* item = tree->topLevelItem(0); item != nullptr;
-         item = tree->itemBelow(item)) {
+    for (QTreeWidgetItem* item = tree->topLevelItem(0); item; item = tree->itemBelow(item)) {
         for (const qreal scale : {1.0, 2.0}) {
-            // The image as drawn on the background, and how far it lies from it on average.
+            // How far the image, drawn on the background, lies from it on average.
             const QImage image = item->icon(0).pixmap(QSize(20, 20), scale).toImage();
-            qint64 distance = 0;
+            EXPECT_EQ(image.width(), int(20 * scale));
+            qreal distance = 0;
             for (int y = 0; y < image.height(); ++y) {
                 for (int x = 0; x < image.width(); ++x) {
                     const QColor pixel = image.pixelColor(x, y);
-                    const qreal alpha = pixel.alphaF();
-                    distance +=
-                        qAbs(qGray(pixel.rgb()) * alpha + qGray(background.rgb()) * (1 - alpha) -
-                             qGray(background.rgb()));
+                    distance += qAbs(qGray(pixel.rgb()) - background) * pixel.alphaF();
                 }
             }
-            EXPECT_EQ(image.width(), int(20 * scale));
             if (distance / (image.width() * image.height()) < 25)
                 faint << item->text(0) + '@' + QString::number(scale);
         }

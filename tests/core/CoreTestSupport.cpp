@@ -5,6 +5,7 @@
 
 #include <linux/capability.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -90,6 +91,12 @@ void exec(const QString& file, const QString& sql, const QVariantList& params) {
 QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+int fileMode(const QString& path) {
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 0777)
+                                                                     : -1;
 }
 
 QByteArray dump(const QString& file) {

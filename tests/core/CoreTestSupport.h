@@ -24,6 +24,8 @@ namespace coretest {
 QList<QVariantList> query(const QString& file, const QString& sql, const QVariantList& params = {});
 void exec(const QString& file, const QString& sql, const QVariantList& params = {});
 QByteArray fileBytes(const QString& path);
+// The mode bits of a file, as ls shows them in octal; -1 when it is missing.
+int fileMode(const QString& path);
 // The whole database as the stock sqlite3 tool dumps it: equal dumps, equal content.
 QByteArray dump(const QString& file);
 

@@ -16,7 +16,6 @@
 #include <csignal>
 #include <sqlite3.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -26,12 +25,6 @@ const QDateTime kNow(QDate(2026, 12, 6), QTime(18, 45, 30));
 // As text, so that a failure shows the difference.
 QString Dump(const QString& file) {
     return QString::fromUtf8(coretest::dump(file));
-}
-
-int Mode(const QString& path) {
-    struct stat status {};
-    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 0777)
-                                                                     : -1;
 }
 
 class JournalRestoreTest : public ::testing::Test {
@@ -86,7 +79,7 @@ TEST_F(JournalRestoreTest, ABackupRestoredGivesBackExactlyTheJournal) {
 
     const QString original = Dump(path);
     EXPECT_EQ(Dump(backup), original);
-    EXPECT_EQ(Mode(backup), 0600);
+    EXPECT_EQ(coretest::fileMode(backup), 0600);
     // A rollback-journal file: any tool reads it without a -wal or -shm beside it.
     EXPECT_EQ(coretest::fileBytes(backup).mid(18, 2), QByteArray("\x01\x01"));
     EXPECT_FALSE(QFileInfo::exists(backup + "-wal"));
@@ -104,7 +97,7 @@ TEST_F(JournalRestoreTest, ABackupRestoredGivesBackExactlyTheJournal) {
 
     EXPECT_EQ(Dump(path), original);
     EXPECT_EQ(Dump(*kept), changed);
-    EXPECT_EQ(Mode(path), 0600);
+    EXPECT_EQ(coretest::fileMode(path), 0600);
     EXPECT_EQ(files(), QStringList({"Dreams.dll", "Dreams.dll-shm", "Dreams.dll-wal",
                                     "Dreams.dll.before-restore-2026-12-06-184530",
                                     "Oneirion journal 2026-12-06.db"}));
@@ -133,6 +126,7 @@ TEST_F(JournalRestoreTest, AnExportRestoredGivesBackEveryEntry) {
     const auto source = JournalRestore::inspect(exported, path);
     ASSERT_TRUE(source) << source.errorMessage().toStdString();
     EXPECT_EQ(source->kind, RestoreSource::Kind::Export);
+    EXPECT_EQ(source->entryCount, 3);
     ASSERT_TRUE(JournalRestore::restore(*store, *source, kNow));
     const auto after = store->entries();
     ASSERT_TRUE(after);

@@ -1,15 +1,12 @@
 #pragma once
 
-// What the export and backup tests share: a journal of four entries, the Journal menu driven as
-// a user drives it, and the files it writes read back.
+// What the export and backup tests share: a journal of four entries, and the Journal menu driven
+// as a user drives it.
 
 #include "TestSupport.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
-#include <QTreeWidgetItemIterator>
-
-#include <sys/stat.h>
 
 namespace exporttest {
 
@@ -38,27 +35,6 @@ inline void Choose(const QWidget* window, const char* action) {
     ASSERT_NE(item, nullptr);
     item->trigger();
     ProcessEvents();
-}
-
-// The mode bits of a file, as ls shows them in octal.
-inline int Mode(const QString& path) {
-    struct stat status {};
-    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 0777)
-                                                                     : -1;
-}
-
-inline QString Text(const QString& path) {
-    return QString::fromUtf8(FileBytes(path));
-}
-
-// The entries the tree shows, in its order.
-inline QStringList TreeEntries(const QWidget* window) {
-    QStringList entries;
-    for (QTreeWidgetItemIterator it(Find<QTreeWidget>(window, "tvDreams")); *it; ++it) {
-        if ((*it)->data(0, Qt::UserRole).toString().startsWith('~'))
-            entries << (*it)->text(0);
-    }
-    return entries;
 }
 
 } // namespace exporttest
