@@ -67,6 +67,13 @@ inline QString State(const QWidget* w) {
              on(Button(w, "cmdDelete")), on(Button(w, "cmdCancel")));
 }
 
+// Chooses the menu item `action`, as a click on it does; gives the window it brought up.
+inline QWidget* OpenWindow(const QWidget* w, const char* action, const char* window) {
+    Find<QAction>(w, QLatin1String(action))->trigger();
+    ProcessEvents();
+    return Find<QWidget>(w, QLatin1String(window));
+}
+
 // The name and the two copies of the text the editor shows.
 inline QStringList Editor(const QWidget* w) {
     return {NameBox(w)->text(), TextBox(w)->toPlainText(),

@@ -14,12 +14,6 @@ using namespace journaltest;
 
 namespace {
 
-QWidget* OpenSearch(QWidget* w) {
-    Find<QAction>(w, "mnuSearchJournal")->trigger();
-    ProcessEvents();
-    return Find<QWidget>(w, "frmSearch");
-}
-
 QListView* Results(QWidget* search) {
     return Find<QListView>(search, "lvResults");
 }
@@ -69,7 +63,7 @@ TEST_F(SearchWindowTest, TheJournalMenuOpensItAndTypingSavingAndDeletingReachThe
     for (QAction* action : qobject_cast<QMainWindow*>(w)->menuBar()->actions())
         menus << action->menu()->objectName();
     EXPECT_EQ(menus, QStringList({"mnuFile", "mnuJournal", "mnuHelp"}));
-    QWidget* search = OpenSearch(w);
+    QWidget* search = OpenWindow(w, "mnuSearchJournal", "frmSearch");
 
     Type(search, "black cat");
     EXPECT_EQ(Found(search), QStringList({"Garden||BLACK  CAT", "Black cat|Black cat|"}));
@@ -97,7 +91,7 @@ TEST_F(SearchWindowTest, OpeningAResultAsksAboutUnsavedChangesFirst) {
     QWidget* w = StartProgram();
     Click(w, EntryKey(typedIn));
     TextBox(w)->setPlainText("Typed, not saved.");
-    QWidget* search = OpenSearch(w);
+    QWidget* search = OpenWindow(w, "mnuSearchJournal", "frmSearch");
     Type(search, "red door");
     const QRect place = Results(search)->visualRect(Results(search)->model()->index(0, 0));
 

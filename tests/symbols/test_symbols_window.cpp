@@ -12,12 +12,6 @@ using namespace journaltest;
 
 namespace {
 
-QWidget* OpenSymbols(QWidget* w) {
-    Find<QAction>(w, "mnuSymbols")->trigger();
-    ProcessEvents();
-    return Find<QWidget>(w, "frmSymbols");
-}
-
 // Each row of a list as its cells joined by "|".
 QStringList Rows(QWidget* window, const char* list) {
     QStringList rows;
@@ -67,7 +61,7 @@ protected:
 // the keyword picked, the range and a save in the editor reach the window.
 TEST_F(SymbolsWindowTest, ListsKeywordsWithTheirEntriesAndMonthsAndFollowsRangeAndSaves) {
     QWidget* w = StartProgram();
-    QWidget* symbols = OpenSymbols(w);
+    QWidget* symbols = OpenWindow(w, "mnuSymbols", "frmSymbols");
     ASSERT_NE(symbols, nullptr);
     EXPECT_EQ(Rows(symbols, "lvSymbols"), QStringList({"water|3|4", "cat|2|3", "flying|1|1"}));
     Pick(symbols, "cat");
@@ -112,7 +106,7 @@ TEST_F(SymbolsWindowTest, DoubleClickingAnEntryOpensItAfterTheQuestion) {
     QWidget* w = StartProgram();
     Click(w, EntryKey(july));
     TextBox(w)->setPlainText("Typed.");
-    QWidget* symbols = OpenSymbols(w);
+    QWidget* symbols = OpenWindow(w, "mnuSymbols", "frmSymbols");
     Pick(symbols, "flying");
     auto* entries = Find<QAbstractItemView>(symbols, "lvSymbolEntries");
     const QRect place = entries->visualRect(entries->model()->index(0, 0));
@@ -129,7 +123,7 @@ TEST_F(SymbolsWindowTest, ExportsTheTableAsCsvOrSaysWhyNot) {
     Exec(KeywordsFile(), "UPDATE tblKeywords SET Description = 'Rain, \"flood\"' "
                          "WHERE Keyword = 'water'");
     QWidget* w = StartProgram();
-    QWidget* symbols = OpenSymbols(w);
+    QWidget* symbols = OpenWindow(w, "mnuSymbols", "frmSymbols");
     const QString csv = folder.filePath("symbols.csv");
     NextFileName(csv);
     EXPECT_EQ(Press(Find<QPushButton>(symbols, "cmdExportCsv")), QStringList());
