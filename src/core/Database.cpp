@@ -172,6 +172,14 @@ Database::Database(sqlite3* db, QString path, Access access)
     : db_(db)
     , path_(std::move(path))
     , access_(access) {
+    // A file's text encoding is fixed when it is made; nearly every one holds UTF-8.
+    sqlite3_exec(
+        db_, "PRAGMA encoding",
+        [](void* utf8, int, char** values, char**) {
+            *static_cast<bool*>(utf8) = values[0] && qstrcmp(values[0], "UTF-8") == 0;
+            return 0;
+        },
+        &utf8Text_, nullptr);
     struct stat status {};
     if (::stat(QFile::encodeName(path_).constData(), &status) == 0) {
         device_ = quint64(status.st_dev);
@@ -347,6 +355,17 @@ QString Database::Query::text(int column) const {
     // The files hold UTF-8: reading it as such spares SQLite a conversion of its own.
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
     return data ? QString::fromUtf8(data, sqlite3_column_bytes(statement_, column)) : QString();
+}
+
+QUtf8StringView Database::Query::utf8(int column) const {
+    // A text is handed out as a blob where the file holds UTF-8: SQLite then gives the bytes
+    // where they lie, instead of copying each text to end it with a zero.
+    const void* bytes = database_->utf8Text_ ? sqlite3_column_blob(statement_, column) : nullptr;
+    // An empty text comes as no blob at all: it must stay an empty text, not a missing one.
+    if (bytes == nullptr)
+        bytes = sqlite3_column_text(statement_, column);
+    const auto* data = static_cast<const char*>(bytes);
+    return QUtf8StringView(data, data ? sqlite3_column_bytes(statement_, column) : 0);
 }
 
 qint64 Database::Query::integer(int column) const {

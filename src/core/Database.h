@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUtf8StringView>
 #include <QVariant>
 
 #include <functional>
@@ -84,6 +85,7 @@ private:
     sqlite3* db_;
     QString path_;
     Access access_;
+    bool utf8Text_ = false;
     std::map<const char*, sqlite3_stmt*> statements_;
     // The file as opened: its device and inode.
     quint64 device_ = 0;
@@ -105,6 +107,9 @@ public:
 
     bool isNull(int column) const;
     QString text(int column) const;
+    // The text as the file holds it, valid until the next step: lets a reader compare it with
+    // what it read before without decoding it.
+    QUtf8StringView utf8(int column) const;
     qint64 integer(int column) const;
     // Integers come back as qlonglong, reals as double, text as QString, NULL as a null QVariant.
     QVariant value(int column) const;

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <sqlite3.h>
+#include <tuple>
 
 namespace {
 
@@ -108,20 +110,64 @@ Result<std::vector<JournalEntry>> JournalStore::treeRows(JournalOrder order) {
     const qint64 now = revision();
     if (now == tree_.revision && order == tree_.order)
         return tree_.rows;
-    auto rows = order == JournalOrder::ByDate
-                    ? db_->query("SELECT ID, Year, Month, Day, JournalName FROM tblDreams "
-                                 "ORDER BY Year, Month, Day, ID")
-                    : db_->query("SELECT ID, Year, Month, Day, JournalName FROM tblDreams "
-                                 "ORDER BY Year, Month, JournalName COLLATE ONEIRION_NOCASE, ID");
+    std::optional<std::vector<JournalEntry>> sorted;
+    if (order == JournalOrder::ByDate) {
+        Result<std::optional<std::vector<JournalEntry>>> byDate = rowsByWholeDate();
+        if (!byDate)
+            return byDate.error();
+        sorted = std::move(*byDate);
+    }
+    if (!sorted) {
+        auto rows =
+            order == JournalOrder::ByDate
+                ? db_->query("SELECT ID, Year, Month, Day, JournalName FROM tblDreams "
+                             "ORDER BY Year, Month, Day, ID")
+                : db_->query("SELECT ID, Year, Month, Day, JournalName FROM tblDreams "
+                             "ORDER BY Year, Month, JournalName COLLATE ONEIRION_NOCASE, ID");
+        if (!rows)
+            return rows.error();
+        sorted.emplace();
+        while (rows->next())
+            sorted->push_back(rowWithoutText(*rows));
+        if (!rows->status())
+            return rows->status().error();
+    }
+    tree_ = {now, order, *sorted};
+    return std::move(*sorted);
+}
+
+Result<std::optional<std::vector<JournalEntry>>> JournalStore::rowsByWholeDate() {
+    // SQLite sorts a large journal several times slower than it reads it. When every date part
+    // is a whole number, as this program writes them, the same order is the numbers' order;
+    // anything else another tool may have stored is left to SQLite's own rules.
+    auto rows = db_->query("SELECT ID, Year, Month, Day, JournalName FROM tblDreams");
     if (!rows)
         return rows.error();
     std::vector<JournalEntry> entries;
-    while (rows->next())
-        entries.push_back(rowWithoutText(*rows));
+    struct Key {
+        qint64 year, month, day, id;
+        std::size_t at;
+    };
+    std::vector<Key> keys;
+    const auto whole = [](const QVariant& part) { return part.typeId() == QMetaType::LongLong; };
+    while (rows->next()) {
+        JournalEntry entry = rowWithoutText(*rows);
+        if (!whole(entry.year) || !whole(entry.month) || !whole(entry.day))
+            return std::optional<std::vector<JournalEntry>>();
+        keys.push_back({entry.year.toLongLong(), entry.month.toLongLong(), entry.day.toLongLong(),
+                        entry.id, entries.size()});
+        entries.push_back(std::move(entry));
+    }
     if (!rows->status())
         return rows->status().error();
-    tree_ = {now, order, entries};
-    return entries;
+    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+        return std::tie(a.year, a.month, a.day, a.id) < std::tie(b.year, b.month, b.day, b.id);
+    });
+    std::vector<JournalEntry> sorted;
+    sorted.reserve(entries.size());
+    for (const Key& key : keys)
+        sorted.push_back(std::move(entries[key.at]));
+    return std::optional<std::vector<JournalEntry>>(std::move(sorted));
 }
 
 Result<std::vector<JournalStamp>> JournalStore::stampedEntries(bool withTexts) {

@@ -86,6 +86,8 @@ private:
     // Reopens the journal when its file was replaced or removed while the program ran: writes
     // must reach the file the user has, not one that is gone.
     Status current();
+    // The tree's rows in date order, sorted here; none when some date part is no whole number.
+    Result<std::optional<std::vector<JournalEntry>>> rowsByWholeDate();
 
     QString path_;
     // Empty only while the file is being replaced.

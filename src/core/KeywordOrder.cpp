@@ -43,6 +43,11 @@ public:
         useCurrentLocale();
         if (keywords == lastKeywords_)
             return lastSorted_;
+        // Rows only added since the last sort, as after a keyword is added: the new texts are
+        // merged into the last order instead of sorting every text again.
+        const bool onlyAdded =
+            lastNumbering_ == numbering_ && keywords.size() > lastKeywords_.size() &&
+            std::equal(lastKeywords_.cbegin(), lastKeywords_.cend(), keywords.cbegin());
         // Rank in the high half, position in the low half: one integer sort.
         std::vector<quint64> byRank(size_t(keywords.size()));
         std::vector<qsizetype> unranked;
@@ -58,17 +63,34 @@ public:
                     byRank[size_t(i)] = (quint64(rankOf_.value(keywords[i])) << 32) | quint64(i);
             }
         }
-        std::sort(byRank.begin(), byRank.end());
+        const size_t kept = onlyAdded && lastNumbering_ == numbering_ ? lastSorted_.size() : 0;
+        std::sort(byRank.begin() + qptrdiff(kept), byRank.end());
         QStringList sorted;
         sorted.reserve(keywords.size());
-        lastRanks_.assign(byRank.size(), 0);
-        for (const quint64 entry : byRank) {
-            const qsizetype position = qsizetype(entry & 0xffffffffu);
+        std::vector<quint32> sortedRanks;
+        sortedRanks.reserve(byRank.size());
+        lastRanks_.resize(byRank.size());
+        // The texts kept come in their last order; a new one goes after those of equal rank,
+        // as its later position puts it.
+        size_t old = 0;
+        for (size_t next = kept; next < byRank.size(); ++next) {
+            const quint32 rank = quint32(byRank[next] >> 32);
+            for (; old < kept && lastSortedRanks_[old] <= rank; ++old) {
+                sorted << lastSorted_[qsizetype(old)];
+                sortedRanks.push_back(lastSortedRanks_[old]);
+            }
+            const qsizetype position = qsizetype(byRank[next] & 0xffffffffu);
             sorted << keywords[position];
-            lastRanks_[size_t(position)] = quint32(entry >> 32);
+            sortedRanks.push_back(rank);
+            lastRanks_[size_t(position)] = rank;
+        }
+        for (; old < kept; ++old) {
+            sorted << lastSorted_[qsizetype(old)];
+            sortedRanks.push_back(lastSortedRanks_[old]);
         }
         lastKeywords_ = keywords;
         lastSorted_ = sorted;
+        lastSortedRanks_ = std::move(sortedRanks);
         lastNumbering_ = numbering_;
         return sorted;
     }
@@ -81,6 +103,7 @@ public:
         lastKeywords_.clear();
         lastSorted_.clear();
         lastRanks_.clear();
+        lastSortedRanks_.clear();
         ++numbering_;
     }
 
@@ -204,6 +227,8 @@ private:
     QStringList lastKeywords_;
     QStringList lastSorted_;
     std::vector<quint32> lastRanks_;
+    // The rank of each text of `lastSorted_`.
+    std::vector<quint32> lastSortedRanks_;
     int lastNumbering_ = -1;
 };
 

@@ -8,7 +8,8 @@
 // Collation is the slow part of sorting, so each keyword text is collated once and remembered
 // with its rank among every text seen; later sorts go by rank, and a list sorted again unchanged
 // gets its last order back at once. The dictionary rarely changes, so a sort after an edit only
-// collates the texts that are new.
+// collates the texts that are new, and texts only added to the end are merged into the last
+// order.
 
 #include <QString>
 #include <QStringList>

@@ -4,6 +4,7 @@
 #include "core/Database.h"
 #include "core/KeywordOrder.h"
 
+#include <QAnyStringView>
 #include <QCoreApplication>
 #include <QHash>
 
@@ -28,6 +29,8 @@ bool refusesOnlyThisRow(int code) {
 // gives it back at once, and any change, from anywhere, makes it read again.
 struct KeywordStore::Cache {
     KeywordOrder order;
+    // The keywords as last read, in the table's order.
+    QStringList read;
     qint64 sortedRevision = -1;
     QStringList sorted;
     // `sorted`, case-folded, made at the first search after each read.
@@ -96,12 +99,29 @@ Result<QStringList> KeywordStore::keywords() {
     auto rows = db_->query("SELECT Keyword FROM tblKeywords WHERE Keyword IS NOT NULL");
     if (!rows)
         return rows.error();
+    // Most rows are as the last read found them, at the same place or one place on after a row
+    // removed before them: those are compared as stored and taken over, and only the others
+    // are decoded. Decoding every keyword anew took most of a refresh's read.
+    const QStringList& before = cache_->read;
     QStringList keywords;
-    while (rows->next())
-        keywords << rows->text(0);
+    keywords.reserve(before.size() + 16);
+    qsizetype at = 0;
+    while (rows->next()) {
+        const QUtf8StringView stored = rows->utf8(0);
+        if (at < before.size() && QAnyStringView::equal(stored, before[at])) {
+            keywords << before[at++];
+        } else if (at + 1 < before.size() && QAnyStringView::equal(stored, before[at + 1])) {
+            at += 2;
+            keywords << before[at - 1];
+        } else {
+            keywords << stored.toString();
+            ++at;
+        }
+    }
     if (!rows->status())
         return rows->status().error();
     cache_->sorted = cache_->order.sort(keywords);
+    cache_->read = std::move(keywords);
     cache_->sortedRevision = now;
     return cache_->sorted;
 }

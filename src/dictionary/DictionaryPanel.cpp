@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -141,8 +142,22 @@ void DictionaryPanel::setMode(Mode mode) {
 }
 
 void DictionaryPanel::refresh() {
+    // Nobody sees the list while the panel is hidden, so it is filled when the panel is shown,
+    // from the dictionary as it is then: the start neither sorts nor holds a large dictionary's
+    // list before the user asks for it.
+    if (!isVisible()) {
+        refreshPending_ = true;
+        return;
+    }
+    refreshPending_ = false;
     // A dictionary that cannot be read lists nothing.
     fill(store_.keywords().value_or(QStringList()));
+}
+
+void DictionaryPanel::showEvent(QShowEvent* event) {
+    QGroupBox::showEvent(event);
+    if (refreshPending_)
+        refresh();
 }
 
 void DictionaryPanel::search() {

@@ -13,6 +13,7 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QShowEvent;
 
 class DictionaryPanel : public QGroupBox {
     Q_OBJECT
@@ -23,7 +24,8 @@ public:
     enum class Mode { Browsing, Adding };
     Mode mode() const { return mode_; }
 
-    // Fills the list with every keyword of the dictionary.
+    // Fills the list with every keyword of the dictionary; while the panel is hidden, as soon as
+    // it is shown.
     void refresh();
     // Asks about a keyword being added before any back button leaves its panel. True when one
     // was pending: the panel then stays, whatever the answer.
@@ -32,6 +34,9 @@ public:
 Q_SIGNALS:
     void homeRequested();
     void journalRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void search();
@@ -57,4 +62,6 @@ private:
     QLineEdit* keyword_;
     QPlainTextEdit* description_;
     QPushButton* add_;
+    // A refresh asked for while the panel was hidden, still to be done.
+    bool refreshPending_ = false;
 };

@@ -82,6 +82,35 @@ TEST_F(JournalStoreTest, TheTreeRowsComeByMonthThenByDayOrByName) {
               QStringList({"Earlier", "Apple", "zebra", "Ärger", "Later"}));
 }
 
+// The date order is SQLite's own, whether the journal holds only whole numbers (sorted by the
+// store) or parts another tool stored as text, NULL or a fraction (sorted by SQLite).
+TEST_F(JournalStoreTest, TheDateOrderIsSQLitesForWholeNumbersAndForAnythingElse) {
+    const QString insert =
+        QStringLiteral("INSERT INTO tblDreams (ID, Year, Month, Day, JournalName) VALUES ");
+    const QString whole = QStringLiteral("(7, 2008, 3, 14, 'a'), (3, 2008, 3, 14, 'b'), "
+                                         "(5, 2008, 12, 1, 'c'), (9, 2008, 2, 28, 'd'), "
+                                         "(2, 1999, 12, 31, 'e'), (4, -1, 0, 0, 'f'), "
+                                         "(8, 2008, 3, 2, 'g')");
+    const QStringList odd = {
+        QStringLiteral("(6, 'MMVIII', 1, 1, 'h')"), QStringLiteral("(6, NULL, 1, 1, 'h')"),
+        QStringLiteral("(6, 2008, 3.5, 1, 'h')"), QStringLiteral("(6, 2008, 3, x'01', 'h')")};
+    for (const QString& extra : QStringList{QString()} + odd) {
+        SCOPED_TRACE(extra.toStdString());
+        coretest::exec(path, QStringLiteral("DELETE FROM tblDreams"));
+        coretest::exec(path, insert + whole + (extra.isEmpty() ? QString() : ", " + extra));
+        QList<qint64> expected;
+        for (const QVariantList& row :
+             coretest::query(path, QStringLiteral("SELECT ID FROM tblDreams "
+                                                  "ORDER BY Year, Month, Day, ID")))
+            expected << row.value(0).toLongLong();
+        auto store = open();
+        QList<qint64> listed;
+        for (const JournalEntry& entry : store->treeRows(JournalOrder::ByDate).value_or({}))
+            listed << entry.id;
+        EXPECT_EQ(listed, expected);
+    }
+}
+
 // What another program writes is seen, because the revision moves; a file put in the journal's
 // place (as a restore puts it) starts its counters again, and must still never repeat a revision
 // seen before.

@@ -50,6 +50,31 @@ TEST_F(KeywordStoreTest, TheListIsAlphabeticalAndFollowsEveryChange) {
               QStringList({"Bat", "cat", "Dog", "dog", "Snake", "water"}));
 }
 
+// A refresh takes over what the last read found and merges added rows into the last order; after
+// each change from another program it lists exactly what a store reading afresh lists.
+TEST_F(KeywordStoreTest, EachReadListsWhatAFreshReadLists) {
+    const QStringList changes = {
+        "INSERT INTO tblKeywords VALUES ('Bat', 'x')",
+        "INSERT INTO tblKeywords VALUES ('cat', 'again'), ('CAT', 'loud'), ('ärger', 'y')",
+        "INSERT INTO tblKeywords VALUES ('', 'empty'), ('zebra', 'z'), ('Aal', 'a')",
+        "UPDATE tblKeywords SET Keyword = 'Wolf' WHERE Keyword = 'Dog'",
+        "DELETE FROM tblKeywords WHERE Keyword = 'cat' AND Description = 'Independence'",
+        "DELETE FROM tblKeywords WHERE Keyword = 'Snake'; "
+        "INSERT INTO tblKeywords VALUES ('Snake', 'back'), ('Ant', 'b')",
+        "DELETE FROM tblKeywords WHERE Keyword IN ('Bat', 'zebra')",
+        "UPDATE tblKeywords SET Keyword = 1 WHERE Keyword = 'Aal'",
+    };
+    ASSERT_TRUE(store->keywords());
+    for (const QString& change : changes) {
+        SCOPED_TRACE(change.toStdString());
+        for (const QString& statement : change.split(QStringLiteral("; ")))
+            coretest::exec(path, statement);
+        auto fresh = KeywordStore::open(path);
+        ASSERT_TRUE(fresh);
+        EXPECT_EQ(store->keywords().value_or({}), (*fresh)->keywords().value_or({"unread"}));
+    }
+}
+
 // The keywords the analysis finds, as "keyword@begin-end" for every marked stretch.
 QStringList findings(KeywordFinder& finder, const QString& text) {
     const Result<KeywordFinder::Found> found = finder.find(text);
