@@ -208,6 +208,15 @@ void MainWindow::restoreJournal() {
     tree_->reload();
     tree_->setOpenNode(QString());
     panels_->bringToFront(editor_);
+    refreshJournalWindows();
+}
+
+void MainWindow::refreshJournalWindows() {
+    // The windows across the journal show a save, a delete or a restore at once.
+    if (search_)
+        search_->refresh();
+    if (symbols_)
+        symbols_->refresh();
 }
 
 namespace {
@@ -269,15 +278,8 @@ void MainWindow::connectPanels() {
         tree_->setOpenNode(JournalTree::entryKey(id), true);
     });
     connect(editor_, &JournalEditor::entryRemoved, tree_, &JournalTree::reloadAfterRemoving);
-    // The windows across the journal show a save or a delete at once.
-    auto journalChanged = [this] {
-        if (search_)
-            search_->refresh();
-        if (symbols_)
-            symbols_->refresh();
-    };
-    connect(editor_, &JournalEditor::entryStored, this, journalChanged);
-    connect(editor_, &JournalEditor::entryRemoved, this, journalChanged);
+    connect(editor_, &JournalEditor::entryStored, this, &MainWindow::refreshJournalWindows);
+    connect(editor_, &JournalEditor::entryRemoved, this, &MainWindow::refreshJournalWindows);
     connect(editor_, &JournalEditor::entryClosed, this, [this] { tree_->setOpenNode(QString()); });
     connect(editor_, &JournalEditor::textShown, analysis_, &AnalysisPanel::showText);
     connect(editor_, &JournalEditor::editingEnabled, analysis_, &AnalysisPanel::setViewEnabled);

@@ -52,6 +52,7 @@ private:
     void createMenus();
     void createJournalMenu();
     void restoreJournal();
+    void refreshJournalWindows();
     void showSearch();
     void showSymbols();
     void openEntry(qint64 id);

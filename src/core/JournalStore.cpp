@@ -29,11 +29,38 @@ JournalEntry rowWithoutText(const Database::Query& row) {
     return entry;
 }
 
+// Gives each connection the text fingerprint that tells changed entries apart.
+void addTextHash(sqlite3* db) {
+    // A 64-bit hash of the stored UTF-8, eight bytes a step, made where the text lies, so no
+    // text is copied.
+    sqlite3_create_function_v2(
+        db, "oneirion_text_hash", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+        [](sqlite3_context* context, int, sqlite3_value** arguments) {
+            const auto* bytes = static_cast<const unsigned char*>(sqlite3_value_text(arguments[0]));
+            const auto size = std::size_t(std::max(sqlite3_value_bytes(arguments[0]), 0));
+            quint64 hash = 14695981039346656037ull ^ size;
+            std::size_t i = 0;
+            for (; bytes && i + 8 <= size; i += 8) {
+                quint64 word;
+                std::memcpy(&word, bytes + i, 8);
+                hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
+                hash ^= hash >> 29;
+            }
+            for (; bytes && i < size; ++i)
+                hash = (hash ^ bytes[i]) * 1099511628211ull;
+            sqlite3_result_int64(context, sqlite3_int64(hash));
+        },
+        nullptr, nullptr, nullptr);
+}
+
 // A journal that cannot be used must not pass for an empty one; the check only reads it.
 Result<std::unique_ptr<Database>> openChecked(const QString& path) {
     if (Status usable = JournalStore::check(path); !usable)
         return usable.error();
-    return Database::open(path, Database::Access::ReadWrite);
+    Result<std::unique_ptr<Database>> opened = Database::open(path, Database::Access::ReadWrite);
+    if (opened)
+        addTextHash((*opened)->handle());
+    return opened;
 }
 
 } // namespace
@@ -173,26 +200,6 @@ Result<std::optional<std::vector<JournalEntry>>> JournalStore::rowsByWholeDate()
 Result<std::vector<JournalStamp>> JournalStore::stampedEntries(bool withTexts) {
     if (Status opened = current(); !opened)
         return opened.error();
-    // A 64-bit hash of the stored UTF-8, eight bytes a step, made where the text lies, so no
-    // text is copied.
-    sqlite3_create_function_v2(
-        db_->handle(), "oneirion_text_hash", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-        [](sqlite3_context* context, int, sqlite3_value** arguments) {
-            const auto* bytes = static_cast<const unsigned char*>(sqlite3_value_text(arguments[0]));
-            const auto size = std::size_t(std::max(sqlite3_value_bytes(arguments[0]), 0));
-            quint64 hash = 14695981039346656037ull ^ size;
-            std::size_t i = 0;
-            for (; bytes && i + 8 <= size; i += 8) {
-                quint64 word;
-                std::memcpy(&word, bytes + i, 8);
-                hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
-                hash ^= hash >> 29;
-            }
-            for (; bytes && i < size; ++i)
-                hash = (hash ^ bytes[i]) * 1099511628211ull;
-            sqlite3_result_int64(context, sqlite3_int64(hash));
-        },
-        nullptr, nullptr, nullptr);
     // Unsorted: sorting whole texts in the database costs more than reading them.
     auto rows = db_->query(withTexts ? "SELECT ID, Year, Month, Day, JournalName, "
                                        "oneirion_text_hash(journaltext), journaltext FROM tblDreams"
