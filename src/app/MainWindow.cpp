@@ -363,10 +363,13 @@ void MainWindow::analyze() {
     // A refused save is analysed all the same.
     editor_->saveForAnalysis();
     editor_->selectAllText();
+    // The analysis comes to the front before it marks the editor's text, so the hidden editor
+    // lays the text out once, when it is shown again.
+    panels_->bringToFront(analysis_);
+    editor_->deferLayoutUntilShown();
     if (Status analysed = analysis_->analyze(editor_->document()); !analysed)
         MessageBox::critical(
             this, tr("The Dream Dictionary Could Not Be Read\n%1").arg(analysed.errorMessage()));
-    panels_->bringToFront(analysis_);
 }
 
 void MainWindow::runImport() {

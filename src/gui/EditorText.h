@@ -19,4 +19,9 @@ QString plainText(const QTextEdit* editor);
 // shown or typed.
 void setPlainText(QTextEdit* editor, const QString& text);
 
+// While the box is hidden, changes to its document are not laid out: the layout is made once,
+// when the box is next shown. Laying out a long text after every change to a box nobody sees
+// costs more than the changes. A shown box is left as it is.
+void deferLayoutUntilShown(QTextEdit* editor);
+
 } // namespace EditorText

@@ -51,13 +51,17 @@ public:
         : QObject(edit)
         , edit_(edit)
         , characters_(characters) {
+        // The viewport's own resize comes after the box has placed it; the box's comes before,
+        // while the viewport still has its old width.
         edit->installEventFilter(this);
+        edit->viewport()->installEventFilter(this);
         update();
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Resize || event->type() == QEvent::FontChange)
+        if ((watched == edit_->viewport() && event->type() == QEvent::Resize) ||
+            (watched == edit_ && event->type() == QEvent::FontChange))
             update();
         return QObject::eventFilter(watched, event);
     }

@@ -153,6 +153,10 @@ QTextDocument* JournalEditor::document() const {
     return text_->document();
 }
 
+void JournalEditor::deferLayoutUntilShown() {
+    EditorText::deferLayoutUntilShown(text_);
+}
+
 void JournalEditor::selectAllText() {
     text_->selectAll();
 }

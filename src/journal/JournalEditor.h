@@ -53,6 +53,9 @@ public:
 
     // The text the analysis marks.
     QTextDocument* document() const;
+    // While the editor is hidden, its text is laid out again only when it is shown: after the
+    // analysis marks it, not mark by mark.
+    void deferLayoutUntilShown();
     // Selects the whole text, as an analysis leaves it.
     void selectAllText();
 

@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QScrollBar>
@@ -201,6 +202,24 @@ TEST_F(Analysis, TheMarksInTheEditorCarryWeightAloneAndNoFixedColour) {
     }
     EXPECT_EQ(marks(editor), QStringList({"2:cat", "13:water"}));
     EXPECT_TRUE(coloured.empty()) << coloured.join(',').toStdString();
+}
+
+// The marks go into the editor while the analysis hides it; its text is laid out when it is
+// shown again, for the size it has then.
+TEST_F(Analysis, TheEditorLaysItsMarkedTextOutWhenShownAgain) {
+    // The second time, the window shrinks while the analysis is in front.
+    for (const QSize size : {w->size(), QSize(640, 480)}) {
+        analyzeNewEntry(QString("Night %1").arg(size.width()), "A cat by the water.");
+        w->resize(size);
+        ProcessEvents();
+        button("cmdBackToDream_0")->click();
+        ProcessEvents();
+        const QTextDocument* document = editor->document();
+        EXPECT_FALSE(document->pageSize().isNull());
+        EXPECT_GT(document->documentLayout()->blockBoundingRect(document->begin()).height(), 0);
+        EXPECT_LE(document->size().width(), editor->viewport()->width());
+        EXPECT_EQ(marks(editor), QStringList({"2:cat", "13:water"}));
+    }
 }
 
 class AnalysisView : public Analysis {};
