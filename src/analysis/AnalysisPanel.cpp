@@ -1,5 +1,6 @@
 #include "analysis/AnalysisPanel.h"
 
+#include "analysis/WrappingDelegate.h"
 #include "core/KeywordFinder.h"
 #include "core/KeywordMatcher.h"
 #include "gui/EditorText.h"
@@ -10,7 +11,6 @@
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QPushButton>
-#include <QStyledItemDelegate>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -22,30 +22,6 @@
 #include <vector>
 
 namespace {
-
-// Rows as tall as their wrapped text needs at the column's width: the tree view asks a delegate
-// for row heights without telling it how wide the column is.
-class WrappingDelegate : public QStyledItemDelegate {
-public:
-    explicit WrappingDelegate(QTreeView* view)
-        : QStyledItemDelegate(view)
-        , view_(view) {}
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        QStyleOptionViewItem wrapped(option);
-        wrapped.rect = QRect(0, 0, view_->columnWidth(index.column()), QWIDGETSIZE_MAX);
-        return QStyledItemDelegate::sizeHint(wrapped, index);
-    }
-
-protected:
-    // A keyword beside a long meaning reads best at its first line.
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->displayAlignment = Qt::AlignLeft | Qt::AlignTop;
-    }
-
-private:
-    QTreeView* view_;
-};
 
 // The keyword mark is bold.
 QTextCharFormat markFormat(bool on) {

@@ -222,6 +222,27 @@ TEST_F(Analysis, TheEditorLaysItsMarkedTextOutWhenShownAgain) {
     }
 }
 
+// Each row of the list is as tall as its meaning needs, also when a later analysis puts another
+// meaning in the same row.
+class AnalysisList : public Analysis {
+protected:
+    Dictionary InitialDictionary() const override {
+        return {{"cat", QString("A cat walks alone through the dream. ").repeated(12)},
+                {"water", "emotions"}};
+    }
+};
+
+TEST_F(AnalysisList, RowsFitTheirMeaningsAsTheyChange) {
+    auto* list = Find<QTreeWidget>(w, "lvKeywords");
+    const int line = list->fontMetrics().height();
+    analyzeNewEntry("Night", "A cat.");
+    ProcessEvents();
+    EXPECT_GT(list->visualItemRect(list->topLevelItem(0)).height(), 3 * line);
+    analyzeNewEntry("Day", "The water.");
+    ProcessEvents();
+    EXPECT_LT(list->visualItemRect(list->topLevelItem(0)).height(), 2 * line);
+}
+
 class AnalysisView : public Analysis {};
 
 // Text that another program put on the clipboard and in the X11 selection survives every event
