@@ -68,10 +68,12 @@ protected:
 
 private:
     void update() {
+        // Each change lays the whole text out again, so only a real change is made.
         const int limit = textWidth(edit_, characters_);
         if (edit_->viewport()->width() > limit) {
+            if (edit_->lineWrapColumnOrWidth() != limit)
+                edit_->setLineWrapColumnOrWidth(limit);
             edit_->setLineWrapMode(QTextEdit::FixedPixelWidth);
-            edit_->setLineWrapColumnOrWidth(limit);
         } else {
             edit_->setLineWrapMode(QTextEdit::WidgetWidth);
         }
