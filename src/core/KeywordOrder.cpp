@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -25,6 +26,18 @@ struct Collated {
     quint32 rank;
 };
 
+// Texts taken over from the last read share their data with the last list, so most compares
+// of a refresh are settled by where the text lies.
+bool sameText(const QString& a, const QString& b) {
+    if (a.constData() == b.constData())
+        return a.size() == b.size();
+    return a == b;
+}
+
+bool sameTexts(const QStringList& a, const QStringList& b) {
+    return a.size() == b.size() && std::equal(a.cbegin(), a.cend(), b.cbegin(), sameText);
+}
+
 bool collatesBefore(const Collated& a, const Collated& b) {
     const int byKey = a.key.compare(b.key);
     if (byKey != 0)
@@ -41,13 +54,17 @@ class KeywordOrder::Ranks {
 public:
     QStringList sort(const QStringList& keywords) {
         useCurrentLocale();
-        if (keywords == lastKeywords_)
+        if (sameTexts(keywords, lastKeywords_))
             return lastSorted_;
         // Rows only added since the last sort, as after a keyword is added: the new texts are
         // merged into the last order instead of sorting every text again.
         const bool onlyAdded =
             lastNumbering_ == numbering_ && keywords.size() > lastKeywords_.size() &&
-            std::equal(lastKeywords_.cbegin(), lastKeywords_.cend(), keywords.cbegin());
+            std::equal(lastKeywords_.cbegin(), lastKeywords_.cend(), keywords.cbegin(), sameText);
+        if (onlyAdded && keywords.size() - lastKeywords_.size() <= qsizetype(kMostFitted)) {
+            if (std::optional<QStringList> sorted = insertAdded(keywords))
+                return *sorted;
+        }
         // Rank in the high half, position in the low half: one integer sort.
         std::vector<quint64> byRank(size_t(keywords.size()));
         std::vector<qsizetype> unranked;
@@ -108,6 +125,47 @@ public:
     }
 
 private:
+    // A few texts added at the end of the last list sorted, put into its last order where their
+    // ranks place them, after those of equal rank. Nothing, changing nothing of the last sort,
+    // when giving them ranks numbered all texts afresh.
+    std::optional<QStringList> insertAdded(const QStringList& keywords) {
+        const qsizetype first = lastKeywords_.size();
+        std::vector<qsizetype> unranked;
+        for (qsizetype i = first; i < keywords.size(); ++i) {
+            if (!rankOf_.contains(keywords[i]))
+                unranked.push_back(i);
+        }
+        if (!unranked.empty()) {
+            const int numbering = numbering_;
+            learn(keywords, unranked);
+            if (numbering != numbering_)
+                return std::nullopt;
+        }
+        // Rank in the high half, position in the low half.
+        std::vector<quint64> added;
+        for (qsizetype i = first; i < keywords.size(); ++i)
+            added.push_back((quint64(rankOf_.value(keywords[i])) << 32) | quint64(i));
+        std::sort(added.begin(), added.end());
+        QStringList sorted = lastSorted_;
+        std::vector<quint32> sortedRanks = lastSortedRanks_;
+        // From the last, so the places found in the last order stay right, and texts of equal
+        // rank end up in the order of their positions.
+        for (auto it = added.crbegin(); it != added.crend(); ++it) {
+            const auto rank = quint32(*it >> 32);
+            const auto place =
+                std::upper_bound(lastSortedRanks_.cbegin(), lastSortedRanks_.cend(), rank) -
+                lastSortedRanks_.cbegin();
+            sorted.insert(place, keywords[qsizetype(*it & 0xffffffffu)]);
+            sortedRanks.insert(sortedRanks.begin() + place, rank);
+            lastRanks_.resize(size_t(keywords.size()));
+            lastRanks_[size_t(*it & 0xffffffffu)] = rank;
+        }
+        lastKeywords_ = keywords;
+        lastSorted_ = sorted;
+        lastSortedRanks_ = std::move(sortedRanks);
+        return sorted;
+    }
+
     void useCurrentLocale() {
         const QLocale locale = collationLocale();
         if (collator_ && locale.name() == localeName_)
@@ -126,7 +184,8 @@ private:
         const bool lastStillRanked = lastNumbering_ == numbering_;
         for (qsizetype i = 0; i < keywords.size(); ++i) {
             quint32 rank;
-            if (lastStillRanked && i < lastKeywords_.size() && keywords[i] == lastKeywords_[i]) {
+            if (lastStillRanked && i < lastKeywords_.size() &&
+                sameText(keywords[i], lastKeywords_[i])) {
                 rank = lastRanks_[size_t(i)];
             } else {
                 const auto found = rankOf_.constFind(keywords[i]);
@@ -206,6 +265,10 @@ private:
             fresh[i].rank = quint32(low + (high - low) / 2);
             places[i] = place;
         }
+        // Room to spare, so a text added now and then does not move every other one to a new
+        // block of memory.
+        if (ordered_.capacity() < ordered_.size() + fresh.size())
+            ordered_.reserve(ordered_.size() + ordered_.size() / 8 + kMostFitted);
         // From the back, so the places found above stay right.
         for (size_t i = fresh.size(); i-- > 0;) {
             rankOf_[fresh[i].text] = fresh[i].rank;

@@ -29,8 +29,11 @@ bool refusesOnlyThisRow(int code) {
 // gives it back at once, and any change, from anywhere, makes it read again.
 struct KeywordStore::Cache {
     KeywordOrder order;
-    // The keywords as last read, in the table's order.
+    // The keywords as last read, in the table's order, and their stored UTF-8 end to end: a
+    // refresh compares bytes with bytes.
     QStringList read;
+    QByteArray readUtf8;
+    std::vector<qsizetype> readUtf8Ends;
     qint64 sortedRevision = -1;
     QStringList sorted;
     // `sorted`, case-folded, made at the first search after each read.
@@ -96,32 +99,73 @@ Result<QStringList> KeywordStore::keywords() {
     const qint64 now = revision();
     if (now == cache_->sortedRevision)
         return cache_->sorted;
-    auto rows = db_->query("SELECT Keyword FROM tblKeywords WHERE Keyword IS NOT NULL");
+    auto rows = db_->query("SELECT Keyword FROM tblKeywords");
     if (!rows)
         return rows.error();
-    // Most rows are as the last read found them, at the same place or one place on after a row
-    // removed before them: those are compared as stored and taken over, and only the others
-    // are decoded. Decoding every keyword anew took most of a refresh's read.
+    // The rows are compared as stored with the last read. Most are where it found them: while
+    // they all are, nothing is built; from the first that is not, the lists are built again,
+    // taking over rows found one place on (after a row removed before them) and decoding only
+    // the others. Decoding and copying every keyword anew took most of a refresh's read.
     const QStringList& before = cache_->read;
+    const QByteArray& beforeUtf8 = cache_->readUtf8;
+    const std::vector<qsizetype>& beforeEnds = cache_->readUtf8Ends;
+    auto endBefore = [&](qsizetype i) { return i == 0 ? 0 : beforeEnds[size_t(i - 1)]; };
+    auto storedBefore = [&](qsizetype i) {
+        return QByteArrayView(beforeUtf8.constData() + endBefore(i),
+                              beforeEnds[size_t(i)] - endBefore(i));
+    };
+    qsizetype unchanged = 0; // leading rows as the last read had them
+    bool changed = false;
     QStringList keywords;
-    keywords.reserve(before.size() + 16);
+    QByteArray utf8;
+    std::vector<qsizetype> ends;
     qsizetype at = 0;
     while (rows->next()) {
         const QUtf8StringView stored = rows->utf8(0);
-        if (at < before.size() && QAnyStringView::equal(stored, before[at])) {
+        if (stored.isNull())
+            continue; // a row without a keyword is not listed
+        const QByteArrayView bytes(stored.data(), stored.size());
+        if (!changed) {
+            if (unchanged < before.size() && storedBefore(unchanged) == bytes) {
+                ++unchanged;
+                continue;
+            }
+            changed = true;
+            keywords.reserve(before.size() + 16);
+            keywords.append(before.first(unchanged));
+            utf8.reserve(beforeUtf8.size() + 1024);
+            utf8.append(beforeUtf8.first(endBefore(unchanged)));
+            ends.reserve(beforeEnds.size() + 16);
+            ends.assign(beforeEnds.begin(), beforeEnds.begin() + qptrdiff(unchanged));
+            at = unchanged;
+        }
+        if (at < before.size() && storedBefore(at) == bytes) {
             keywords << before[at++];
-        } else if (at + 1 < before.size() && QAnyStringView::equal(stored, before[at + 1])) {
+        } else if (at + 1 < before.size() && storedBefore(at + 1) == bytes) {
             at += 2;
             keywords << before[at - 1];
         } else {
             keywords << stored.toString();
             ++at;
         }
+        utf8.append(bytes);
+        ends.push_back(utf8.size());
     }
     if (!rows->status())
         return rows->status().error();
+    if (!changed && unchanged == before.size()) {
+        keywords = before;
+        utf8 = beforeUtf8;
+        ends = beforeEnds;
+    } else if (!changed) { // rows removed from the end
+        keywords = before.first(unchanged);
+        utf8 = beforeUtf8.first(endBefore(unchanged));
+        ends.assign(beforeEnds.begin(), beforeEnds.begin() + qptrdiff(unchanged));
+    }
     cache_->sorted = cache_->order.sort(keywords);
     cache_->read = std::move(keywords);
+    cache_->readUtf8 = std::move(utf8);
+    cache_->readUtf8Ends = std::move(ends);
     cache_->sortedRevision = now;
     return cache_->sorted;
 }

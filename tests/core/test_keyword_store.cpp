@@ -55,7 +55,10 @@ TEST_F(KeywordStoreTest, TheListIsAlphabeticalAndFollowsEveryChange) {
 TEST_F(KeywordStoreTest, EachReadListsWhatAFreshReadLists) {
     const QStringList changes = {
         "INSERT INTO tblKeywords VALUES ('Bat', 'x')",
+        "UPDATE tblKeywords SET Description = 'deep' WHERE Keyword = 'water'",
         "INSERT INTO tblKeywords VALUES ('cat', 'again'), ('CAT', 'loud'), ('ärger', 'y')",
+        "INSERT INTO tblKeywords VALUES ('cat', 'thrice')",
+        "DELETE FROM tblKeywords WHERE rowid = (SELECT max(rowid) FROM tblKeywords)",
         "INSERT INTO tblKeywords VALUES ('', 'empty'), ('zebra', 'z'), ('Aal', 'a')",
         "UPDATE tblKeywords SET Keyword = 'Wolf' WHERE Keyword = 'Dog'",
         "DELETE FROM tblKeywords WHERE Keyword = 'cat' AND Description = 'Independence'",
