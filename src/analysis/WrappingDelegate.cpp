@@ -6,6 +6,9 @@
 #include <QStyle>
 #include <QTextLine>
 #include <QTreeView>
+#include <QtMath>
+
+#include <algorithm>
 
 WrappingDelegate::WrappingDelegate(QTreeView* view)
     : QStyledItemDelegate(view)
@@ -25,29 +28,78 @@ void WrappingDelegate::initStyleOption(QStyleOptionViewItem* option,
     option->displayAlignment = Qt::AlignLeft | Qt::AlignTop;
 }
 
-WrappingDelegate::Cell& WrappingDelegate::cell(const QStyleOptionViewItem& option,
-                                               const QModelIndex& index) const {
+namespace {
+
+// The room the style leaves between an item's text and its sides.
+int textMargin(const QWidget* widget) {
+    const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+    return style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+}
+
+QSize usedSize(const QTextLayout& layout) {
+    qreal width = 0;
+    for (int i = 0; i < layout.lineCount(); ++i)
+        width = std::max(width, layout.lineAt(i).naturalTextWidth());
+    return QSize(qCeil(width), qCeil(layout.boundingRect().height()));
+}
+
+} // namespace
+
+const QTextLayout& WrappingDelegate::layout(const QStyleOptionViewItem& option,
+                                            const QModelIndex& index, int lineWidth) const {
     // A cell is known by its place and checked by its text and font, so a row that now holds
     // something else is never measured or drawn from what it held before.
     Cell& cell = cells_[{index.row(), index.column()}];
-    if (cell.text != option.text || cell.font != option.font)
-        cell = Cell{option.text, option.font, -1, QSize(), -1, nullptr};
-    return cell;
+    if (cell.layout && cell.lineWidth == lineWidth && cell.text == option.text &&
+        cell.font == option.font)
+        return *cell.layout;
+    cell.text = option.text;
+    cell.font = option.font;
+    cell.lineWidth = lineWidth;
+    // Wrapped as the style wraps an item's text when it measures it.
+    cell.layout = std::make_unique<QTextLayout>(option.text, option.font);
+    QTextOption wrapping;
+    wrapping.setWrapMode(QTextOption::WordWrap);
+    wrapping.setTextDirection(option.direction);
+    wrapping.setAlignment(QStyle::visualAlignment(option.direction, option.displayAlignment));
+    cell.layout->setTextOption(wrapping);
+    cell.layout->beginLayout();
+    qreal height = 0;
+    for (QTextLine line = cell.layout->createLine(); line.isValid();
+         line = cell.layout->createLine()) {
+        line.setLineWidth(lineWidth);
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+    }
+    cell.layout->endLayout();
+    return *cell.layout;
+}
+
+QSize WrappingDelegate::styleMargins(const QStyleOptionViewItem& option,
+                                     const QModelIndex& index) const {
+    if (!margins_.isValid() || marginsFont_ != option.font) {
+        QStyleOptionViewItem sample(option);
+        sample.text = QStringLiteral("x");
+        QTextLayout measured(sample.text, sample.font);
+        measured.beginLayout();
+        measured.createLine();
+        measured.endLayout();
+        margins_ = QStyledItemDelegate::sizeHint(sample, index) - usedSize(measured);
+        marginsFont_ = option.font;
+    }
+    return margins_;
 }
 
 QSize WrappingDelegate::sizeHint(const QStyleOptionViewItem& option,
                                  const QModelIndex& index) const {
+    QStyleOptionViewItem item(option);
+    initStyleOption(&item, index);
+    // An empty cell is as tall as a line of its font, as the style has it.
+    if (item.text.isEmpty())
+        return QStyledItemDelegate::sizeHint(item, index);
     // The view asks for row heights without telling the delegate how wide the column is.
-    QStyleOptionViewItem wrapped(option);
-    initStyleOption(&wrapped, index);
-    const int width = view_->columnWidth(index.column());
-    Cell& known = cell(wrapped, index);
-    if (known.columnWidth != width) {
-        wrapped.rect = QRect(0, 0, width, QWIDGETSIZE_MAX);
-        known.sizeHint = QStyledItemDelegate::sizeHint(wrapped, index);
-        known.columnWidth = width;
-    }
-    return known.sizeHint;
+    const int lineWidth = view_->columnWidth(index.column()) - 2 * textMargin(item.widget);
+    return usedSize(layout(item, index, lineWidth)) + styleMargins(item, index);
 }
 
 void WrappingDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -65,27 +117,9 @@ void WrappingDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         return;
 
     // Placed as the style places an item's text: inside its focus margin, at the top left.
-    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const int margin = textMargin(widget);
     const QRect area = item.rect.adjusted(margin, 0, -margin, 0);
-    Cell& known = cell(item, index);
-    if (!known.layout || known.lineWidth != area.width()) {
-        known.lineWidth = area.width();
-        known.layout = std::make_unique<QTextLayout>(text, item.font);
-        QTextOption wrapping;
-        wrapping.setWrapMode(QTextOption::WordWrap);
-        wrapping.setTextDirection(item.direction);
-        wrapping.setAlignment(QStyle::visualAlignment(item.direction, item.displayAlignment));
-        known.layout->setTextOption(wrapping);
-        known.layout->beginLayout();
-        qreal height = 0;
-        for (QTextLine line = known.layout->createLine(); line.isValid();
-             line = known.layout->createLine()) {
-            line.setLineWidth(area.width());
-            line.setPosition(QPointF(0, height));
-            height += line.height();
-        }
-        known.layout->endLayout();
-    }
+    const QTextLayout& lines = layout(item, index, area.width());
 
     QPalette::ColorGroup group =
         item.state.testFlag(QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
@@ -96,9 +130,8 @@ void WrappingDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
                                                   ? QPalette::HighlightedText
                                                   : QPalette::Text));
     painter->setClipRect(area, Qt::IntersectClip);
-    const QTextLayout& layout = *known.layout;
-    for (int i = 0; i < layout.lineCount(); ++i) {
-        const QTextLine line = layout.lineAt(i);
+    for (int i = 0; i < lines.lineCount(); ++i) {
+        const QTextLine line = lines.lineAt(i);
         if (line.naturalTextWidth() <= area.width()) {
             line.draw(painter, area.topLeft());
             continue;
