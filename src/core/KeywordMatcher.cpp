@@ -1,8 +1,18 @@
 #include "core/KeywordMatcher.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 constexpr std::uint64_t kNoKey = ~std::uint64_t(0);
+// Text units whose step is the trie walk.
+constexpr std::uint8_t kRare = 0xFF;
+// A node's only child whose unit has no column in the rows.
+constexpr std::uint8_t kNoClass = 0xFE;
+// Classes, the "no keyword holds it" class 0 included: a row of 64 is 256 bytes, and the
+// keywords of one language rarely use more units.
+constexpr std::size_t kMaxClasses = 64;
 
 std::uint64_t edgeKey(std::int32_t node, char16_t unit) {
     return (std::uint64_t(std::uint32_t(node)) << 16) | unit;
@@ -32,6 +42,45 @@ void foldInto(QStringView text, std::vector<char16_t>& folded) {
             folded[std::size_t(i)] = char16_t(QChar::toCaseFolded(char32_t(unit)));
         }
     }
+}
+
+// A text unit outside a surrogate pair as the search compares it.
+char16_t searchedUnit(char16_t unit) {
+    const char16_t folded = unit < 0x80
+                                ? ((unit >= 'A' && unit <= 'Z') ? char16_t(unit + 32) : unit)
+                                : char16_t(QChar::toCaseFolded(char32_t(unit)));
+    return folded == QChar::Nbsp ? u' ' : folded;
+}
+
+// The unit at `i` as the search compares it, as foldInto and the no-break space rule give it.
+char16_t searchedUnitAt(QStringView text, qsizetype i) {
+    const char16_t unit = text[i].unicode();
+    if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+        return QChar::highSurrogate(
+            QChar::toCaseFolded(QChar::surrogateToUcs4(unit, text[i + 1].unicode())));
+    if (QChar::isLowSurrogate(unit) && i > 0 && text[i - 1].isHighSurrogate())
+        return QChar::lowSurrogate(
+            QChar::toCaseFolded(QChar::surrogateToUcs4(text[i - 1].unicode(), unit)));
+    return searchedUnit(unit);
+}
+
+// Every unit outside the surrogates that the search compares as another, paired with that other
+// and ordered by it: which text units stand for a keyword's unit, without folding all 65,536
+// units for every matcher.
+const std::vector<std::pair<char16_t, char16_t>>& unitsSearchedAsOthers() {
+    static const std::vector<std::pair<char16_t, char16_t>> pairs = [] {
+        std::vector<std::pair<char16_t, char16_t>> all;
+        for (char32_t unit = 0; unit < 0x10000; ++unit) {
+            if (QChar::isSurrogate(unit))
+                continue;
+            const char16_t searched = searchedUnit(char16_t(unit));
+            if (searched != unit)
+                all.emplace_back(searched, char16_t(unit));
+        }
+        std::sort(all.begin(), all.end());
+        return all;
+    }();
+    return pairs;
 }
 
 // Whether `at` falls between the two halves of a surrogate pair. Only a keyword that is not
@@ -75,6 +124,8 @@ KeywordMatcher::KeywordMatcher(const QStringList& keywords) {
     depth.reserve(units);
 
     std::vector<char16_t> folded;
+    // How often the keywords use each unit: the rows give columns to the most used.
+    std::vector<std::uint32_t> uses(0x10000, 0);
     for (const QString& keyword : keywords) {
         bool usable = !keyword.isEmpty();
         for (QChar c : keyword)
@@ -86,6 +137,7 @@ KeywordMatcher::KeywordMatcher(const QStringList& keywords) {
         foldInto(keyword, folded);
         std::int32_t node = 0;
         for (char16_t unit : folded) {
+            ++uses[unit];
             std::int32_t next = child(node, unit);
             if (next < 0) {
                 next = addChild(node, unit);
@@ -104,7 +156,8 @@ KeywordMatcher::KeywordMatcher(const QStringList& keywords) {
         }
         patternOfKeyword_.push_back(end.pattern);
     }
-    buildFailLinks(parent, unitFromParent, depth);
+    const std::vector<std::int32_t> byDepth = buildFailLinks(parent, unitFromParent, depth);
+    buildRows(parent, unitFromParent, byDepth, buildClasses(uses));
 }
 
 KeywordMatcher::~KeywordMatcher() = default;
@@ -126,6 +179,21 @@ std::int32_t KeywordMatcher::child(std::int32_t node, char16_t unit) const {
             return edgeValues_[slot];
         if (edgeKeys_[slot] == kNoKey)
             return -1;
+    }
+}
+
+std::int32_t KeywordMatcher::nodeOf(std::uint32_t code) const {
+    return code & kRowBit ? rows_[code >> 2] : std::int32_t(code >> 2);
+}
+
+std::int32_t KeywordMatcher::walk(std::int32_t state, char16_t unit) const {
+    for (;;) {
+        if (state == 0)
+            return rootEdges_[unit];
+        const std::int32_t next = child(state, unit);
+        if (next >= 0)
+            return next;
+        state = nodes_[std::size_t(state)].fail;
     }
 }
 
@@ -167,9 +235,10 @@ void KeywordMatcher::insertEdge(std::uint64_t key, std::int32_t value) {
     ++edgeCount_;
 }
 
-void KeywordMatcher::buildFailLinks(const std::vector<std::int32_t>& parent,
-                                    const std::vector<char16_t>& unitFromParent,
-                                    const std::vector<std::int32_t>& depth) {
+std::vector<std::int32_t>
+KeywordMatcher::buildFailLinks(const std::vector<std::int32_t>& parent,
+                               const std::vector<char16_t>& unitFromParent,
+                               const std::vector<std::int32_t>& depth) {
     // Nodes in order of depth, so that a node's parent has its fail link already.
     const std::size_t count = nodes_.size();
     std::int32_t maxDepth = 0;
@@ -203,39 +272,136 @@ void KeywordMatcher::buildFailLinks(const std::vector<std::int32_t>& parent,
         const Node& fail = nodes_[std::size_t(node.fail)];
         node.nextOutput = fail.pattern >= 0 ? node.fail : fail.nextOutput;
     }
+    return byDepth;
+}
+
+std::vector<std::uint8_t> KeywordMatcher::buildClasses(const std::vector<std::uint32_t>& uses) {
+    std::vector<std::pair<std::uint32_t, char16_t>> used;
+    for (char32_t unit = 0; unit < 0x10000; ++unit) {
+        if (uses[unit] > 0 && !QChar::isSurrogate(unit))
+            used.emplace_back(uses[unit], char16_t(unit));
+    }
+    // The most used first; ties by unit, so that a matcher does not depend on the sort.
+    std::sort(used.begin(), used.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    });
+    classCount_ = std::min(used.size() + 1, kMaxClasses);
+
+    std::vector<std::uint8_t> unitClass(0x10000, kNoClass);
+    classOf_.assign(0x10000, 0);
+    std::fill(classOf_.begin() + 0xD800, classOf_.begin() + 0xE000, kRare);
+    const auto& others = unitsSearchedAsOthers();
+    for (std::size_t i = 0; i < used.size(); ++i) {
+        const char16_t unit = used[i].second;
+        const std::uint8_t cls = i + 1 < classCount_ ? std::uint8_t(i + 1) : kRare;
+        if (cls != kRare)
+            unitClass[unit] = cls;
+        if (searchedUnit(unit) == unit)
+            classOf_[unit] = cls;
+        const auto same =
+            std::equal_range(others.begin(), others.end(), std::pair<char16_t, char16_t>(unit, 0),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto it = same.first; it != same.second; ++it)
+            classOf_[it->second] = cls;
+    }
+    return unitClass;
+}
+
+void KeywordMatcher::buildRows(const std::vector<std::int32_t>& parent,
+                               const std::vector<char16_t>& unitFromParent,
+                               const std::vector<std::int32_t>& byDepth,
+                               const std::vector<std::uint8_t>& unitClass) {
+    // The root and every node that branches get a row; a chain of single children is cheap to
+    // follow by its one unit.
+    const std::size_t count = nodes_.size();
+    std::vector<std::int32_t> rowOf(count, -1);
+    std::size_t rowCount = 0;
+    for (std::size_t v = 0; v < count; ++v) {
+        if (v == 0 || nodes_[v].branches)
+            rowOf[v] = std::int32_t(rowCount++ * classCount_);
+    }
+    // First by node, then in codes once every node has its code.
+    rows_.assign(rowCount * classCount_, -1);
+    for (std::size_t v = 1; v < count; ++v) {
+        const std::int32_t row = rowOf[std::size_t(parent[v])];
+        const std::uint8_t cls = unitClass[unitFromParent[v]];
+        if (row >= 0 && cls != kNoClass)
+            rows_[std::size_t(row) + cls] = std::int32_t(v);
+    }
+    // The step from a node without a row on a class: its only child's, or its fail node's.
+    auto stepOf = [&](std::int32_t v, std::size_t cls) {
+        for (;; v = nodes_[std::size_t(v)].fail) {
+            if (rowOf[std::size_t(v)] >= 0)
+                return rows_[std::size_t(rowOf[std::size_t(v)]) + cls];
+            const Node& node = nodes_[std::size_t(v)];
+            if (node.firstChild >= 0 && unitClass[node.firstUnit] == cls)
+                return node.firstChild;
+        }
+    };
+    // What a row leaves open is the step of its fail node, whose row, shallower, is complete.
+    for (const std::int32_t v : byDepth) {
+        if (rowOf[std::size_t(v)] < 0)
+            continue;
+        std::int32_t* row = &rows_[std::size_t(rowOf[std::size_t(v)])];
+        row[0] = v;
+        for (std::size_t cls = 1; cls < classCount_; ++cls) {
+            if (row[cls] < 0)
+                row[cls] = v == 0 ? 0 : stepOf(nodes_[std::size_t(v)].fail, cls);
+        }
+    }
+
+    codeOf_.resize(count);
+    for (std::size_t v = 0; v < count; ++v) {
+        const Node& node = nodes_[v];
+        const bool row = rowOf[v] >= 0;
+        codeOf_[v] = (std::uint32_t(row ? rowOf[v] : std::int32_t(v)) << 2) | (row ? kRowBit : 0) |
+                     (node.pattern >= 0 || node.nextOutput >= 0 ? kOutputBit : 0);
+    }
+    for (std::size_t r = 0; r < rows_.size(); r += classCount_) {
+        for (std::size_t cls = 1; cls < classCount_; ++cls)
+            rows_[r + cls] = std::int32_t(codeOf_[std::size_t(rows_[r + cls])]);
+    }
+    chains_.resize(count);
+    for (std::size_t v = 0; v < count; ++v) {
+        const Node& node = nodes_[v];
+        Chain& chain = chains_[v];
+        chain.fail = codeOf_[std::size_t(node.fail)];
+        chain.unitClass = node.firstChild >= 0 ? unitClass[node.firstUnit] : kNoClass;
+        chain.child = chain.unitClass == kNoClass ? 0 : codeOf_[std::size_t(node.firstChild)];
+    }
 }
 
 template <typename Hit>
 void KeywordMatcher::scan(QStringView text, Hit&& hit) const {
     const qsizetype n = text.size();
-    std::vector<char16_t> folded;
-    foldInto(text, folded);
-    // Whether each unit is a letter or digit, as the whole-word test sees it.
-    std::vector<bool> wordUnit(static_cast<std::size_t>(n));
-    for (qsizetype i = 0; i < n; ++i) {
-        wordUnit[std::size_t(i)] = text[i].isLetterOrNumber();
-        if (folded[std::size_t(i)] == QChar::Nbsp)
-            folded[std::size_t(i)] = u' ';
-    }
-
+    const char16_t* units = text.utf16();
     // Where each pattern's next search may start, as the control's repeated find would go on.
     std::vector<qsizetype> searchFrom(patternLength_.size(), 0);
 
-    std::int32_t state = 0;
+    std::uint32_t code = codeOf_[0];
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t unit = folded[std::size_t(i)];
-        for (;;) {
-            if (state == 0) {
-                state = rootEdges_[unit];
-                break;
+        const std::uint8_t cls = classOf_[units[i]];
+        if (cls == 0) {
+            code = codeOf_[0];
+        } else if (cls == kRare) {
+            code = codeOf_[std::size_t(walk(nodeOf(code), searchedUnitAt(text, i)))];
+        } else {
+            for (;;) {
+                if (code & kRowBit) {
+                    code = std::uint32_t(rows_[(code >> 2) + cls]);
+                    break;
+                }
+                const Chain& chain = chains_[code >> 2];
+                if (chain.unitClass == cls) {
+                    code = chain.child;
+                    break;
+                }
+                code = chain.fail;
             }
-            const std::int32_t next = child(state, unit);
-            if (next >= 0) {
-                state = next;
-                break;
-            }
-            state = nodes_[std::size_t(state)].fail;
         }
+        if (!(code & kOutputBit))
+            continue;
+        const std::int32_t state = nodeOf(code);
         const Node& at = nodes_[std::size_t(state)];
         for (std::int32_t out = at.pattern >= 0 ? state : at.nextOutput; out >= 0;
              out = nodes_[std::size_t(out)].nextOutput) {
@@ -246,8 +412,9 @@ void KeywordMatcher::scan(QStringView text, Hit&& hit) const {
             if (begin < searchFrom[pattern] || splitsCharacter(text, begin) ||
                 splitsCharacter(text, end))
                 continue;
-            const bool whole = (begin == 0 || !wordUnit[std::size_t(begin - 1)]) &&
-                               (end == n || !wordUnit[std::size_t(end)]);
+            // Only a candidate asks whether its neighbours are letters or digits.
+            const bool whole = (begin == 0 || !text[begin - 1].isLetterOrNumber()) &&
+                               (end == n || !text[end].isLetterOrNumber());
             if (whole) {
                 hit(pattern, begin, end);
                 searchFrom[pattern] = end;
@@ -273,9 +440,9 @@ std::vector<std::vector<qsizetype>> KeywordMatcher::findAll(QStringView text) co
 
 KeywordMatcher::Matches KeywordMatcher::match(QStringView text) const {
     Matches matches;
-    std::vector<bool> patternFound(patternLength_.size());
+    std::vector<char> patternFound(patternLength_.size(), 0);
     scan(text, [&](std::size_t pattern, qsizetype begin, qsizetype end) {
-        patternFound[pattern] = true;
+        patternFound[pattern] = 1;
         matches.occurrences.push_back({begin, end});
     });
     matches.found.resize(patternOfKeyword_.size());
