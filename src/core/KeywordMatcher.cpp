@@ -151,8 +151,8 @@ KeywordMatcher::KeywordMatcher(const QStringList& keywords) {
         // match at the same places.
         Node& end = nodes_[std::size_t(node)];
         if (end.pattern < 0) {
-            end.pattern = std::int32_t(patternLength_.size());
-            patternLength_.push_back(std::int32_t(folded.size()));
+            end.pattern = std::int32_t(patterns_.size());
+            patterns_.push_back({std::int32_t(folded.size()), -1});
         }
         patternOfKeyword_.push_back(end.pattern);
     }
@@ -183,7 +183,7 @@ std::int32_t KeywordMatcher::child(std::int32_t node, char16_t unit) const {
 }
 
 std::int32_t KeywordMatcher::nodeOf(std::uint32_t code) const {
-    return code & kRowBit ? rows_[code >> 2] : std::int32_t(code >> 2);
+    return code & kRowBit ? rowNode_[(code >> 2) / classCount_] : std::int32_t(code >> 2);
 }
 
 std::int32_t KeywordMatcher::walk(std::int32_t state, char16_t unit) const {
@@ -315,59 +315,69 @@ void KeywordMatcher::buildRows(const std::vector<std::int32_t>& parent,
     // follow by its one unit.
     const std::size_t count = nodes_.size();
     std::vector<std::int32_t> rowOf(count, -1);
-    std::size_t rowCount = 0;
-    for (std::size_t v = 0; v < count; ++v) {
-        if (v == 0 || nodes_[v].branches)
-            rowOf[v] = std::int32_t(rowCount++ * classCount_);
-    }
-    // First by node, then in codes once every node has its code.
-    rows_.assign(rowCount * classCount_, -1);
-    for (std::size_t v = 1; v < count; ++v) {
-        const std::int32_t row = rowOf[std::size_t(parent[v])];
-        const std::uint8_t cls = unitClass[unitFromParent[v]];
-        if (row >= 0 && cls != kNoClass)
-            rows_[std::size_t(row) + cls] = std::int32_t(v);
-    }
-    // The step from a node without a row on a class: its only child's, or its fail node's.
-    auto stepOf = [&](std::int32_t v, std::size_t cls) {
-        for (;; v = nodes_[std::size_t(v)].fail) {
-            if (rowOf[std::size_t(v)] >= 0)
-                return rows_[std::size_t(rowOf[std::size_t(v)]) + cls];
-            const Node& node = nodes_[std::size_t(v)];
-            if (node.firstChild >= 0 && unitClass[node.firstUnit] == cls)
-                return node.firstChild;
-        }
-    };
-    // What a row leaves open is the step of its fail node, whose row, shallower, is complete.
-    for (const std::int32_t v : byDepth) {
-        if (rowOf[std::size_t(v)] < 0)
-            continue;
-        std::int32_t* row = &rows_[std::size_t(rowOf[std::size_t(v)])];
-        row[0] = v;
-        for (std::size_t cls = 1; cls < classCount_; ++cls) {
-            if (row[cls] < 0)
-                row[cls] = v == 0 ? 0 : stepOf(nodes_[std::size_t(v)].fail, cls);
-        }
-    }
-
+    rowNode_.clear();
     codeOf_.resize(count);
     for (std::size_t v = 0; v < count; ++v) {
         const Node& node = nodes_[v];
+        if (v == 0 || node.branches) {
+            rowOf[v] = std::int32_t(rowNode_.size() * classCount_);
+            rowNode_.push_back(std::int32_t(v));
+        }
         const bool row = rowOf[v] >= 0;
         codeOf_[v] = (std::uint32_t(row ? rowOf[v] : std::int32_t(v)) << 2) | (row ? kRowBit : 0) |
                      (node.pattern >= 0 || node.nextOutput >= 0 ? kOutputBit : 0);
+        if (node.pattern >= 0 && node.nextOutput >= 0)
+            patterns_[std::size_t(node.pattern)].next =
+                nodes_[std::size_t(node.nextOutput)].pattern;
     }
-    for (std::size_t r = 0; r < rows_.size(); r += classCount_) {
-        for (std::size_t cls = 1; cls < classCount_; ++cls)
-            rows_[r + cls] = std::int32_t(codeOf_[std::size_t(rows_[r + cls])]);
-    }
+    // The patterns that end at a node, longest first, as a list through patterns_.
+    auto outputOf = [this](const Node& node) {
+        return node.pattern >= 0      ? node.pattern
+               : node.nextOutput >= 0 ? nodes_[std::size_t(node.nextOutput)].pattern
+                                      : -1;
+    };
+
+    rows_.assign(rowNode_.size() * classCount_, -1);
+    // The root's row goes back to the root for every unit it has no child for.
+    std::fill_n(rows_.begin(), classCount_, std::int32_t(codeOf_[0]));
     chains_.resize(count);
     for (std::size_t v = 0; v < count; ++v) {
         const Node& node = nodes_[v];
         Chain& chain = chains_[v];
         chain.fail = codeOf_[std::size_t(node.fail)];
+        chain.output = outputOf(node);
         chain.unitClass = node.firstChild >= 0 ? unitClass[node.firstUnit] : kNoClass;
         chain.child = chain.unitClass == kNoClass ? 0 : codeOf_[std::size_t(node.firstChild)];
+        if (rowOf[v] >= 0)
+            rows_[std::size_t(rowOf[v])] = chain.output;
+        const std::int32_t row = v == 0 ? -1 : rowOf[std::size_t(parent[v])];
+        const std::uint8_t cls = v == 0 ? kNoClass : unitClass[unitFromParent[v]];
+        if (row >= 0 && cls != kNoClass)
+            rows_[std::size_t(row) + cls] = std::int32_t(codeOf_[v]);
+    }
+    // What a row leaves open is its fail node's step. That is the row of the first node with
+    // one on the fail chain (shallower, so complete already), but for the units of the chain
+    // nodes before it, of which the nearest decides.
+    std::vector<std::int32_t> from(classCount_);
+    std::vector<std::int32_t> between;
+    for (const std::int32_t v : byDepth) {
+        if (v == 0 || rowOf[std::size_t(v)] < 0)
+            continue;
+        between.clear();
+        std::int32_t f = nodes_[std::size_t(v)].fail;
+        for (; rowOf[std::size_t(f)] < 0; f = nodes_[std::size_t(f)].fail)
+            between.push_back(f);
+        std::copy_n(&rows_[std::size_t(rowOf[std::size_t(f)])], classCount_, from.begin());
+        for (auto it = between.rbegin(); it != between.rend(); ++it) {
+            const Chain& chain = chains_[std::size_t(*it)];
+            if (chain.unitClass != kNoClass)
+                from[chain.unitClass] = std::int32_t(chain.child);
+        }
+        std::int32_t* row = &rows_[std::size_t(rowOf[std::size_t(v)])];
+        for (std::size_t cls = 1; cls < classCount_; ++cls) {
+            if (row[cls] < 0)
+                row[cls] = from[cls];
+        }
     }
 }
 
@@ -376,7 +386,7 @@ void KeywordMatcher::scan(QStringView text, Hit&& hit) const {
     const qsizetype n = text.size();
     const char16_t* units = text.utf16();
     // Where each pattern's next search may start, as the control's repeated find would go on.
-    std::vector<qsizetype> searchFrom(patternLength_.size(), 0);
+    std::vector<qsizetype> searchFrom(patterns_.size(), 0);
 
     std::uint32_t code = codeOf_[0];
     for (qsizetype i = 0; i < n; ++i) {
@@ -401,14 +411,11 @@ void KeywordMatcher::scan(QStringView text, Hit&& hit) const {
         }
         if (!(code & kOutputBit))
             continue;
-        const std::int32_t state = nodeOf(code);
-        const Node& at = nodes_[std::size_t(state)];
-        for (std::int32_t out = at.pattern >= 0 ? state : at.nextOutput; out >= 0;
-             out = nodes_[std::size_t(out)].nextOutput) {
-            const Node& found = nodes_[std::size_t(out)];
-            const auto pattern = std::size_t(found.pattern);
+        const std::int32_t first = code & kRowBit ? rows_[code >> 2] : chains_[code >> 2].output;
+        for (std::int32_t out = first; out >= 0; out = patterns_[std::size_t(out)].next) {
+            const auto pattern = std::size_t(out);
             const qsizetype end = i + 1;
-            const qsizetype begin = end - patternLength_[pattern];
+            const qsizetype begin = end - patterns_[pattern].length;
             if (begin < searchFrom[pattern] || splitsCharacter(text, begin) ||
                 splitsCharacter(text, end))
                 continue;
@@ -426,7 +433,7 @@ void KeywordMatcher::scan(QStringView text, Hit&& hit) const {
 }
 
 std::vector<std::vector<qsizetype>> KeywordMatcher::findAll(QStringView text) const {
-    std::vector<std::vector<qsizetype>> found(patternLength_.size());
+    std::vector<std::vector<qsizetype>> found(patterns_.size());
     scan(text, [&found](std::size_t pattern, qsizetype begin, qsizetype) {
         found[pattern].push_back(begin);
     });
@@ -440,7 +447,7 @@ std::vector<std::vector<qsizetype>> KeywordMatcher::findAll(QStringView text) co
 
 KeywordMatcher::Matches KeywordMatcher::match(QStringView text) const {
     Matches matches;
-    std::vector<char> patternFound(patternLength_.size(), 0);
+    std::vector<char> patternFound(patterns_.size(), 0);
     scan(text, [&](std::size_t pattern, qsizetype begin, qsizetype end) {
         patternFound[pattern] = 1;
         matches.occurrences.push_back({begin, end});

@@ -80,7 +80,14 @@ private:
     struct Chain {
         std::uint32_t child = 0;
         std::uint32_t fail = 0;
+        // The first pattern that ends here or on the fail chain, or -1.
+        std::int32_t output = -1;
         std::uint8_t unitClass = 0;
+    };
+    struct Pattern {
+        std::int32_t length = 0;
+        // The next, shorter pattern that ends where this one does, or -1.
+        std::int32_t next = -1;
     };
 
     std::int32_t child(std::int32_t node, char16_t unit) const;
@@ -117,12 +124,14 @@ private:
     std::vector<std::uint8_t> classOf_;
     std::size_t classCount_ = 1;
     std::vector<std::uint32_t> codeOf_;
-    // Each row: its node, then the code of the next node for every class from 1.
+    // Each row: the first pattern that ends at its node or -1, then the code of the next node
+    // for every class from 1.
     std::vector<std::int32_t> rows_;
+    std::vector<std::int32_t> rowNode_;
     std::vector<Chain> chains_;
 
     std::vector<std::int32_t> patternOfKeyword_; // -1: the keyword can never match
-    std::vector<std::int32_t> patternLength_;
+    std::vector<Pattern> patterns_;
 };
 
 // The occurrences of one keyword, as KeywordMatcher gives them.
