@@ -1,7 +1,46 @@
 #include "core/KeywordMatcher.h"
 
 #include <algorithm>
+#include <array>
+#include <memory>
 #include <utility>
+
+// A table by UTF-16 unit that holds memory only for the blocks of 256 units it is given values
+// in: a matcher for one keyword must not pay for 65,536 entries.
+template <typename T>
+class KeywordMatcher::UnitTable {
+public:
+    explicit UnitTable(T empty)
+        : empty_(empty) {}
+    T operator[](char16_t unit) const {
+        const auto& block = blocks_[unit >> 8];
+        return block ? (*block)[unit & 0xFF] : empty_;
+    }
+    T& at(char16_t unit) {
+        auto& block = blocks_[unit >> 8];
+        if (!block) {
+            block = std::make_unique<std::array<T, 256>>();
+            block->fill(empty_);
+        }
+        return (*block)[unit & 0xFF];
+    }
+    // Calls `visit(unit, value)` for every unit given a value other than the empty one.
+    template <typename Visit>
+    void forEach(Visit&& visit) const {
+        for (std::size_t high = 0; high < blocks_.size(); ++high) {
+            if (!blocks_[high])
+                continue;
+            for (std::size_t low = 0; low < 256; ++low) {
+                if ((*blocks_[high])[low] != empty_)
+                    visit(char16_t(high << 8 | low), (*blocks_[high])[low]);
+            }
+        }
+    }
+
+private:
+    T empty_;
+    std::array<std::unique_ptr<std::array<T, 256>>, 256> blocks_;
+};
 
 namespace {
 
@@ -111,7 +150,6 @@ KeywordMatcher::KeywordMatcher(const QStringList& keywords) {
         units += std::size_t(keyword.size());
     nodes_.reserve(units);
     nodes_.emplace_back();
-    rootEdges_.assign(0x10000, 0);
     edgeKeys_.assign(256, kNoKey);
     edgeValues_.assign(256, 0);
     patternOfKeyword_.reserve(std::size_t(keywords.size()));
@@ -125,7 +163,7 @@ KeywordMatcher::KeywordMatcher(const QStringList& keywords) {
 
     std::vector<char16_t> folded;
     // How often the keywords use each unit: the rows give columns to the most used.
-    std::vector<std::uint32_t> uses(0x10000, 0);
+    UnitTable<std::uint32_t> uses(0);
     for (const QString& keyword : keywords) {
         bool usable = !keyword.isEmpty();
         for (QChar c : keyword)
@@ -137,7 +175,7 @@ KeywordMatcher::KeywordMatcher(const QStringList& keywords) {
         foldInto(keyword, folded);
         std::int32_t node = 0;
         for (char16_t unit : folded) {
-            ++uses[unit];
+            ++uses.at(unit);
             std::int32_t next = child(node, unit);
             if (next < 0) {
                 next = addChild(node, unit);
@@ -157,16 +195,14 @@ KeywordMatcher::KeywordMatcher(const QStringList& keywords) {
         patternOfKeyword_.push_back(end.pattern);
     }
     const std::vector<std::int32_t> byDepth = buildFailLinks(parent, unitFromParent, depth);
-    buildRows(parent, unitFromParent, byDepth, buildClasses(uses));
+    UnitTable<std::uint8_t> unitClass(kNoClass);
+    buildClasses(uses, unitClass);
+    buildRows(parent, unitFromParent, byDepth, unitClass);
 }
 
 KeywordMatcher::~KeywordMatcher() = default;
 
 std::int32_t KeywordMatcher::child(std::int32_t node, char16_t unit) const {
-    if (node == 0) {
-        const std::int32_t next = rootEdges_[unit];
-        return next > 0 ? next : -1;
-    }
     const Node& from = nodes_[std::size_t(node)];
     if (from.firstUnit == unit && from.firstChild >= 0)
         return from.firstChild;
@@ -188,11 +224,9 @@ std::int32_t KeywordMatcher::nodeOf(std::uint32_t code) const {
 
 std::int32_t KeywordMatcher::walk(std::int32_t state, char16_t unit) const {
     for (;;) {
-        if (state == 0)
-            return rootEdges_[unit];
         const std::int32_t next = child(state, unit);
-        if (next >= 0)
-            return next;
+        if (next >= 0 || state == 0)
+            return std::max(next, 0);
         state = nodes_[std::size_t(state)].fail;
     }
 }
@@ -201,10 +235,6 @@ std::int32_t KeywordMatcher::addChild(std::int32_t node, char16_t unit) {
     const auto created = std::int32_t(nodes_.size());
     nodes_.emplace_back();
     Node& from = nodes_[std::size_t(node)];
-    if (node == 0) {
-        rootEdges_[unit] = created;
-        return created;
-    }
     if (from.firstChild < 0) {
         from.firstChild = created;
         from.firstUnit = unit;
@@ -275,19 +305,19 @@ KeywordMatcher::buildFailLinks(const std::vector<std::int32_t>& parent,
     return byDepth;
 }
 
-std::vector<std::uint8_t> KeywordMatcher::buildClasses(const std::vector<std::uint32_t>& uses) {
+void KeywordMatcher::buildClasses(const UnitTable<std::uint32_t>& uses,
+                                  UnitTable<std::uint8_t>& unitClass) {
     std::vector<std::pair<std::uint32_t, char16_t>> used;
-    for (char32_t unit = 0; unit < 0x10000; ++unit) {
-        if (uses[unit] > 0 && !QChar::isSurrogate(unit))
-            used.emplace_back(uses[unit], char16_t(unit));
-    }
+    uses.forEach([&used](char16_t unit, std::uint32_t count) {
+        if (!QChar::isSurrogate(unit))
+            used.emplace_back(count, unit);
+    });
     // The most used first; ties by unit, so that a matcher does not depend on the sort.
     std::sort(used.begin(), used.end(), [](const auto& a, const auto& b) {
         return a.first != b.first ? a.first > b.first : a.second < b.second;
     });
     classCount_ = std::min(used.size() + 1, kMaxClasses);
 
-    std::vector<std::uint8_t> unitClass(0x10000, kNoClass);
     classOf_.assign(0x10000, 0);
     std::fill(classOf_.begin() + 0xD800, classOf_.begin() + 0xE000, kRare);
     const auto& others = unitsSearchedAsOthers();
@@ -295,7 +325,7 @@ std::vector<std::uint8_t> KeywordMatcher::buildClasses(const std::vector<std::ui
         const char16_t unit = used[i].second;
         const std::uint8_t cls = i + 1 < classCount_ ? std::uint8_t(i + 1) : kRare;
         if (cls != kRare)
-            unitClass[unit] = cls;
+            unitClass.at(unit) = cls;
         if (searchedUnit(unit) == unit)
             classOf_[unit] = cls;
         const auto same =
@@ -304,13 +334,12 @@ std::vector<std::uint8_t> KeywordMatcher::buildClasses(const std::vector<std::ui
         for (auto it = same.first; it != same.second; ++it)
             classOf_[it->second] = cls;
     }
-    return unitClass;
 }
 
 void KeywordMatcher::buildRows(const std::vector<std::int32_t>& parent,
                                const std::vector<char16_t>& unitFromParent,
                                const std::vector<std::int32_t>& byDepth,
-                               const std::vector<std::uint8_t>& unitClass) {
+                               const UnitTable<std::uint8_t>& unitClass) {
     // The root and every node that branches get a row; a chain of single children is cheap to
     // follow by its one unit.
     const std::size_t count = nodes_.size();

@@ -103,16 +103,16 @@ private:
     std::vector<std::int32_t> buildFailLinks(const std::vector<std::int32_t>& parent,
                                              const std::vector<char16_t>& unitFromParent,
                                              const std::vector<std::int32_t>& depth);
-    // Gives each keyword unit's class in the rows, kNoClass for one they leave out.
-    std::vector<std::uint8_t> buildClasses(const std::vector<std::uint32_t>& uses);
+    template <typename T>
+    class UnitTable;
+    // Gives each keyword unit its class in the rows, kNoClass for one they leave out.
+    void buildClasses(const UnitTable<std::uint32_t>& uses, UnitTable<std::uint8_t>& unitClass);
     void buildRows(const std::vector<std::int32_t>& parent,
                    const std::vector<char16_t>& unitFromParent,
                    const std::vector<std::int32_t>& byDepth,
-                   const std::vector<std::uint8_t>& unitClass);
+                   const UnitTable<std::uint8_t>& unitClass);
 
     std::vector<Node> nodes_;
-    // The root's edges as a direct table: most steps of a scan start again from the root.
-    std::vector<std::int32_t> rootEdges_;
     // The further edges of branching nodes, in one open-addressing table keyed by
     // (node << 16 | unit).
     std::vector<std::uint64_t> edgeKeys_;
