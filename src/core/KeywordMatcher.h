@@ -13,6 +13,12 @@
 //   - no match crosses a paragraph break, and a no-break space in the text counts as a space;
 //   - no match cuts a surrogate pair in two.
 // The search is one pass of an Aho-Corasick automaton over the case-folded text.
+//
+// The scan is the hot path of every analysis, so it steps over the text's own units without
+// folding them first: one table gives each unit the class of what it folds to, among the units
+// the keywords use most, and every node that branches has a row of its next node for each class,
+// fail links already followed. The rare units (and the halves of surrogate pairs) take the
+// plain trie walk.
 
 #include <QString>
 #include <QStringList>
@@ -65,27 +71,67 @@ private:
         bool branches = false;
     };
 
+    // The scan names a node by a code: the offset of its row, or, for a node without one, its
+    // index; with two flags, so that one step reads one table entry.
+    static constexpr std::uint32_t kRowBit = 2;
+    // A pattern ends at the node or on its fail chain.
+    static constexpr std::uint32_t kOutputBit = 1;
+    // A node without a row: its only child, by its unit's class, and where to go otherwise.
+    struct Chain {
+        std::uint32_t child = 0;
+        std::uint32_t fail = 0;
+        // The first pattern that ends here or on the fail chain, or -1.
+        std::int32_t output = -1;
+        std::uint8_t unitClass = 0;
+    };
+    struct Pattern {
+        std::int32_t length = 0;
+        // The next, shorter pattern that ends where this one does, or -1.
+        std::int32_t next = -1;
+    };
+
     std::int32_t child(std::int32_t node, char16_t unit) const;
+    // The automaton's step from `state` on a folded unit, by the trie and its fail links.
+    std::int32_t walk(std::int32_t state, char16_t unit) const;
+    std::int32_t nodeOf(std::uint32_t code) const;
     std::int32_t addChild(std::int32_t node, char16_t unit);
     void insertEdge(std::uint64_t key, std::int32_t value);
     // Calls `hit(pattern, begin, end)` for every occurrence, in the order of their ends.
     template <typename Hit>
     void scan(QStringView text, Hit&& hit) const;
-    void buildFailLinks(const std::vector<std::int32_t>& parent,
-                        const std::vector<char16_t>& unitFromParent,
-                        const std::vector<std::int32_t>& depth);
+    // Gives the nodes in order of depth.
+    std::vector<std::int32_t> buildFailLinks(const std::vector<std::int32_t>& parent,
+                                             const std::vector<char16_t>& unitFromParent,
+                                             const std::vector<std::int32_t>& depth);
+    template <typename T>
+    class UnitTable;
+    // Gives each keyword unit its class in the rows, kNoClass for one they leave out.
+    void buildClasses(const UnitTable<std::uint32_t>& uses, UnitTable<std::uint8_t>& unitClass);
+    void buildRows(const std::vector<std::int32_t>& parent,
+                   const std::vector<char16_t>& unitFromParent,
+                   const std::vector<std::int32_t>& byDepth,
+                   const UnitTable<std::uint8_t>& unitClass);
 
     std::vector<Node> nodes_;
-    // The root's edges as a direct table: most steps of a scan start again from the root.
-    std::vector<std::int32_t> rootEdges_;
     // The further edges of branching nodes, in one open-addressing table keyed by
     // (node << 16 | unit).
     std::vector<std::uint64_t> edgeKeys_;
     std::vector<std::int32_t> edgeValues_;
     std::size_t edgeCount_ = 0;
 
+    // The class of each text unit: 0 for one no keyword holds, kRare for one the rows leave to
+    // the trie walk.
+    std::vector<std::uint8_t> classOf_;
+    std::size_t classCount_ = 1;
+    std::vector<std::uint32_t> codeOf_;
+    // Each row: the first pattern that ends at its node or -1, then the code of the next node
+    // for every class from 1.
+    std::vector<std::int32_t> rows_;
+    std::vector<std::int32_t> rowNode_;
+    std::vector<Chain> chains_;
+
     std::vector<std::int32_t> patternOfKeyword_; // -1: the keyword can never match
-    std::vector<std::int32_t> patternLength_;
+    std::vector<Pattern> patterns_;
 };
 
 // The occurrences of one keyword, as KeywordMatcher gives them.

@@ -117,6 +117,17 @@ TEST_F(KeywordStoreTest, TheFinderSeesEveryChangeToTheDictionary) {
     EXPECT_EQ(findings(finder, text), QStringList());
 }
 
+// Occurrences that overlap join into one marked stretch, also when a later, longer one bridges
+// two that were apart; occurrences apart stay apart.
+TEST_F(KeywordStoreTest, OverlappingOccurrencesMarkOneStretch) {
+    coretest::exec(path, QStringLiteral("INSERT INTO tblKeywords VALUES ('black cat', ''), "
+                                        "('cat and dog', ''), ('and', '')"));
+    KeywordFinder finder(*store);
+    EXPECT_EQ(findings(finder, QStringLiteral("A black cat and dog. Dog, cat.")),
+              QStringList({"and", "black cat", "cat", "cat and dog", "Dog", "dog", "@2-19",
+                           "@21-24", "@26-29"}));
+}
+
 // The search ignores case beyond ASCII, one letter for one letter.
 TEST_F(KeywordStoreTest, TheSearchIgnoresCaseInEveryAlphabet) {
     coretest::exec(path, QStringLiteral("INSERT INTO tblKeywords VALUES ('Ärger', ''), "
