@@ -1,9 +1,9 @@
 #include "analysis/AnalysisPanel.h"
 
-#include "analysis/WrappingDelegate.h"
 #include "core/KeywordFinder.h"
 #include "core/KeywordMatcher.h"
 #include "gui/EditorText.h"
+#include "gui/TextDelegate.h"
 #include "gui/Widgets.h"
 
 #include <QEvent>
@@ -127,7 +127,7 @@ AnalysisPanel::AnalysisPanel(KeywordStore& store, QWidget* parent)
     found_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     found_->setWordWrap(true);
     found_->setUniformRowHeights(false);
-    found_->setItemDelegate(new WrappingDelegate(found_));
+    found_->setItemDelegate(new TextDelegate(found_, TextDelegate::Lines::Wrapped));
     // Rows take their new height when the meaning's width changes.
     connect(found_->header(), &QHeaderView::sectionResized, found_,
             [this] { found_->doItemsLayout(); });

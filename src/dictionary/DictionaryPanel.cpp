@@ -5,6 +5,7 @@
 #include "core/Text.h"
 #include "gui/EditorText.h"
 #include "gui/MessageBox.h"
+#include "gui/TextDelegate.h"
 #include "gui/Widgets.h"
 
 #include <QEvent>
@@ -63,6 +64,7 @@ DictionaryPanel::DictionaryPanel(KeywordStore& store, QWidget* parent)
     auto* toHome = makeButton(tr("&Back To Main"), "cmdBack_2");
     search_->setClearButtonEnabled(true);
     list_->setUniformItemSizes(true);
+    list_->setItemDelegate(new TextDelegate(list_, TextDelegate::Lines::Single));
     description_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Meanings are typed without tabs; Tab goes on to the buttons.
     description_->setTabChangesFocus(true);

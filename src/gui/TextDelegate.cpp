@@ -1,6 +1,5 @@
-#include "analysis/WrappingDelegate.h"
+#include "gui/TextDelegate.h"
 
-#include <QAbstractItemModel>
 #include <QApplication>
 #include <QPainter>
 #include <QStyle>
@@ -10,25 +9,10 @@
 
 #include <algorithm>
 
-WrappingDelegate::WrappingDelegate(QTreeView* view)
-    : QStyledItemDelegate(view)
-    , view_(view) {
-    // Rows that go take their cells with them.
-    auto forget = [this] { cells_.clear(); };
-    connect(view->model(), &QAbstractItemModel::modelReset, this, forget);
-    connect(view->model(), &QAbstractItemModel::rowsRemoved, this, forget);
-}
-
-WrappingDelegate::~WrappingDelegate() = default;
-
-void WrappingDelegate::initStyleOption(QStyleOptionViewItem* option,
-                                       const QModelIndex& index) const {
-    QStyledItemDelegate::initStyleOption(option, index);
-    // A keyword beside a long meaning reads best at its first line.
-    option->displayAlignment = Qt::AlignLeft | Qt::AlignTop;
-}
-
 namespace {
+
+// As many texts as a few screens of a list show.
+constexpr qsizetype kLayoutsKept = 2000;
 
 // The room the style leaves between an item's text and its sides.
 int textMargin(const QWidget* widget) {
@@ -45,38 +29,55 @@ QSize usedSize(const QTextLayout& layout) {
 
 } // namespace
 
-const QTextLayout& WrappingDelegate::layout(const QStyleOptionViewItem& option,
-                                            const QModelIndex& index, int lineWidth) const {
-    // A cell is known by its place and checked by its text and font, so a row that now holds
-    // something else is never measured or drawn from what it held before.
-    Cell& cell = cells_[{index.row(), index.column()}];
-    if (cell.layout && cell.lineWidth == lineWidth && cell.text == option.text &&
-        cell.font == option.font)
-        return *cell.layout;
-    cell.text = option.text;
-    cell.font = option.font;
-    cell.lineWidth = lineWidth;
+bool TextDelegate::Key::operator==(const Key& other) const {
+    return lineWidth == other.lineWidth && direction == other.direction && text == other.text &&
+           font == other.font;
+}
+
+size_t qHash(const TextDelegate::Key& key, size_t seed) {
+    return qHashMulti(seed, key.text, key.font, key.lineWidth, int(key.direction));
+}
+
+TextDelegate::TextDelegate(QAbstractItemView* view, Lines lines)
+    : QStyledItemDelegate(view)
+    , view_(view)
+    , lines_(lines)
+    , layouts_(kLayoutsKept) {}
+
+TextDelegate::~TextDelegate() = default;
+
+void TextDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    // A short text beside a long one reads best at its first line.
+    if (lines_ == Lines::Wrapped)
+        option->displayAlignment = Qt::AlignLeft | Qt::AlignTop;
+}
+
+const QTextLayout& TextDelegate::layout(const QStyleOptionViewItem& option, int lineWidth) const {
+    Key key{option.text, option.font, lineWidth, option.direction};
+    if (const QTextLayout* known = layouts_.object(key))
+        return *known;
     // Wrapped as the style wraps an item's text when it measures it.
-    cell.layout = std::make_unique<QTextLayout>(option.text, option.font);
+    auto* made = new QTextLayout(option.text, option.font);
     QTextOption wrapping;
-    wrapping.setWrapMode(QTextOption::WordWrap);
+    wrapping.setWrapMode(lines_ == Lines::Wrapped ? QTextOption::WordWrap : QTextOption::NoWrap);
     wrapping.setTextDirection(option.direction);
     wrapping.setAlignment(QStyle::visualAlignment(option.direction, option.displayAlignment));
-    cell.layout->setTextOption(wrapping);
-    cell.layout->beginLayout();
+    made->setTextOption(wrapping);
+    made->beginLayout();
     qreal height = 0;
-    for (QTextLine line = cell.layout->createLine(); line.isValid();
-         line = cell.layout->createLine()) {
+    for (QTextLine line = made->createLine(); line.isValid(); line = made->createLine()) {
         line.setLineWidth(lineWidth);
         line.setPosition(QPointF(0, height));
         height += line.height();
     }
-    cell.layout->endLayout();
-    return *cell.layout;
+    made->endLayout();
+    layouts_.insert(std::move(key), made);
+    return *made;
 }
 
-QSize WrappingDelegate::styleMargins(const QStyleOptionViewItem& option,
-                                     const QModelIndex& index) const {
+QSize TextDelegate::styleMargins(const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const {
     if (!margins_.isValid() || marginsFont_ != option.font) {
         QStyleOptionViewItem sample(option);
         sample.text = QStringLiteral("x");
@@ -90,25 +91,25 @@ QSize WrappingDelegate::styleMargins(const QStyleOptionViewItem& option,
     return margins_;
 }
 
-QSize WrappingDelegate::sizeHint(const QStyleOptionViewItem& option,
-                                 const QModelIndex& index) const {
+QSize TextDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
     QStyleOptionViewItem item(option);
     initStyleOption(&item, index);
-    // An empty cell is as tall as a line of its font, as the style has it.
-    if (item.text.isEmpty())
+    // A single line is as the style measures it; so is an empty cell, a line of its font tall.
+    const auto* tree = qobject_cast<const QTreeView*>(view_);
+    if (lines_ == Lines::Single || tree == nullptr || item.text.isEmpty())
         return QStyledItemDelegate::sizeHint(item, index);
     // The view asks for row heights without telling the delegate how wide the column is.
-    const int lineWidth = view_->columnWidth(index.column()) - 2 * textMargin(item.widget);
-    return usedSize(layout(item, index, lineWidth)) + styleMargins(item, index);
+    const int lineWidth = tree->columnWidth(index.column()) - 2 * textMargin(item.widget);
+    return usedSize(layout(item, lineWidth)) + styleMargins(item, index);
 }
 
-void WrappingDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                             const QModelIndex& index) const {
+void TextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const {
     QStyleOptionViewItem item(option);
     initStyleOption(&item, index);
     const QWidget* widget = item.widget;
     const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
-    // The style draws the background, selection and focus; the text comes from the cell.
+    // The style draws the background, selection and focus; the text comes from its layout.
     const QString text = item.text;
     item.text.clear();
     style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
@@ -116,10 +117,13 @@ void WrappingDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     if (text.isEmpty())
         return;
 
-    // Placed as the style places an item's text: inside its focus margin, at the top left.
+    // Placed as the style places an item's text: inside its focus margin, aligned as asked.
     const int margin = textMargin(widget);
     const QRect area = item.rect.adjusted(margin, 0, -margin, 0);
-    const QTextLayout& lines = layout(item, index, area.width());
+    const QTextLayout& lines = layout(item, area.width());
+    const QRect placed =
+        QStyle::alignedRect(item.direction, item.displayAlignment & Qt::AlignVertical_Mask,
+                            QSize(area.width(), usedSize(lines).height()), area);
 
     QPalette::ColorGroup group =
         item.state.testFlag(QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
@@ -133,14 +137,14 @@ void WrappingDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     for (int i = 0; i < lines.lineCount(); ++i) {
         const QTextLine line = lines.lineAt(i);
         if (line.naturalTextWidth() <= area.width()) {
-            line.draw(painter, area.topLeft());
+            line.draw(painter, placed.topLeft());
             continue;
         }
-        // A word longer than the column ends in an ellipsis, as the style draws it.
+        // A line, or a word, longer than the room ends in an ellipsis, as the style draws it.
         const QString part = item.fontMetrics.elidedText(
             text.mid(line.textStart(), line.textLength()), item.textElideMode, area.width());
         painter->setFont(item.font);
-        painter->drawText(QPointF(area.left(), area.top() + line.y() + line.ascent()), part);
+        painter->drawText(QPointF(area.left(), placed.top() + line.y() + line.ascent()), part);
     }
     painter->restore();
 }
