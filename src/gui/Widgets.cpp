@@ -50,6 +50,7 @@ public:
     LineLengthLimit(QTextEdit* edit, int characters)
         : QObject(edit)
         , edit_(edit)
+        , viewport_(edit->viewport())
         , characters_(characters) {
         // The viewport's own resize comes after the box has placed it; the box's comes before,
         // while the viewport still has its old width.
@@ -60,7 +61,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if ((watched == edit_->viewport() && event->type() == QEvent::Resize) ||
+        // Events come on while the box is taken apart, when it is no scroll area any more: the
+        // viewport is known by the one it had.
+        if ((watched == viewport_ && event->type() == QEvent::Resize) ||
             (watched == edit_ && event->type() == QEvent::FontChange))
             update();
         return QObject::eventFilter(watched, event);
@@ -80,6 +83,7 @@ private:
     }
 
     QTextEdit* edit_;
+    const QObject* viewport_;
     int characters_;
 };
 
