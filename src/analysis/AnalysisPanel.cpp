@@ -111,6 +111,9 @@ AnalysisPanel::AnalysisPanel(KeywordStore& store, QWidget* parent)
     setObjectName(QStringLiteral("Frame3"));
     view_->setReadOnly(true);
     view_->setAcceptRichText(false);
+    // As the keyword description's box: a long text does not reflow when the bar comes, and
+    // the text laid out while the panel was hidden fits when it is shown.
+    view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // The analysis view is for reading, not for copying. With no selection possible, no key,
     // menu, drag or X11 selection can take text from it, and nobody's clipboard is touched.
     view_->setTextInteractionFlags(Qt::NoTextInteraction);
@@ -201,6 +204,7 @@ void AnalysisPanel::changeEvent(QEvent* event) {
 
 void AnalysisPanel::showText(const QString& text) {
     EditorText::setPlainText(view_, text);
+    shown_ = text;
 }
 
 void AnalysisPanel::setViewEnabled(bool enabled) {
@@ -215,8 +219,8 @@ Status AnalysisPanel::analyze(QTextDocument* document) {
     const QString searchText = document->toRawText();
     view_->moveCursor(QTextCursor::Start);
     const QString shown = viewText(searchText);
-    if (EditorText::plainText(view_) != shown)
-        EditorText::setPlainText(view_, shown);
+    if (shown_ != shown)
+        showText(shown);
 
     Result<KeywordFinder::Found> found = finder_->find(searchText);
     if (found) {

@@ -49,5 +49,6 @@ private:
 
     std::unique_ptr<KeywordFinder> finder_;
     QTextEdit* view_;
+    QString shown_; // the view's text, as it was given
     QTreeWidget* found_;
 };
