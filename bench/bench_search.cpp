@@ -13,9 +13,6 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QLineEdit>
 #include <QListView>
@@ -29,17 +26,6 @@ namespace {
 
 constexpr int kEntries = 10000;
 constexpr int kWords = 200;
-
-std::vector<modDataFiles::Entry> shippedDictionary() {
-    QFile tsv(QFileInfo(QString::fromUtf8(__FILE__))
-                  .dir()
-                  .filePath(QStringLiteral("../data/keywords.tsv")));
-    std::vector<modDataFiles::Entry> dictionary;
-    if (!tsv.open(QIODevice::ReadOnly) ||
-        !modDataFiles::ParseDictionary(tsv.readAll(), dictionary).ok || dictionary.empty())
-        std::fprintf(stderr, "search: cannot read %s\n", qPrintable(tsv.fileName()));
-    return dictionary;
-}
 
 // Entries of 200 words in sentences: the words of the dictionary's meanings, with a keyword
 // now and then, over thirty years.
@@ -64,7 +50,7 @@ void fillJournal(const QString& path, const std::vector<modDataFiles::Entry>& di
 
 bench::Program& journalProgram() {
     return bench::SharedProgram(QStringLiteral("journal.10k"), [] {
-        const std::vector<modDataFiles::Entry> dictionary = shippedDictionary();
+        const std::vector<modDataFiles::Entry> dictionary = bench::ShippedDictionary();
         return bench::ProgramFolder(dictionary, [&](const QString& folder) {
             fillJournal(folder + QStringLiteral("/Dreams.dll"), dictionary);
         });

@@ -1,6 +1,7 @@
 #include "search/SearchWindow.h"
 
 #include "gui/LiveView.h"
+#include "gui/RowsModel.h"
 #include "gui/Widgets.h"
 
 #include <QAbstractListModel>
@@ -102,26 +103,17 @@ public:
 
 } // namespace
 
-// The results as values; only the rows in view are ever painted, so a query that finds every
-// entry costs no more on screen than one that finds a few.
-class SearchResultsModel : public QAbstractListModel {
+// The results; only the rows in view are ever painted, so a query that finds every entry
+// costs no more on screen than one that finds a few.
+class SearchResultsModel : public RowsModel<SearchHit, QAbstractListModel> {
 public:
-    using QAbstractListModel::QAbstractListModel;
-
-    void setHits(std::vector<SearchHit> hits) {
-        beginResetModel();
-        hits_ = std::move(hits);
-        endResetModel();
-    }
-
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : int(hits_.size());
-    }
+    using RowsModel::RowsModel;
 
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || index.row() >= int(hits_.size()))
+        const SearchHit* found = rowAt(index);
+        if (found == nullptr)
             return {};
-        const SearchHit& hit = hits_[std::size_t(index.row())];
+        const SearchHit& hit = *found;
         const JournalEntry& entry = hit.entry();
         switch (role) {
         case Qt::DisplayRole:
@@ -144,9 +136,6 @@ public:
             return {};
         }
     }
-
-private:
-    std::vector<SearchHit> hits_;
 };
 
 SearchWindow::SearchWindow(JournalStore& journal, QWidget* parent)
@@ -220,11 +209,11 @@ void SearchWindow::search() {
     const QString query = query_->text();
     Result<std::vector<SearchHit>> hits = search_.find(query);
     if (!hits) {
-        model_->setHits({});
+        model_->setRows({});
         note_->setText(tr("The journal could not be read.\n%1").arg(hits.errorMessage()));
     } else {
         const bool none = hits->empty();
-        model_->setHits(std::move(*hits));
+        model_->setRows(std::move(*hits));
         if (query.isEmpty())
             note_->setText(tr("Type a word or a phrase to find the entries that hold it."));
         else if (!SearchQuery(query).isSearchable())

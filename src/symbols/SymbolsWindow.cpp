@@ -4,6 +4,7 @@
 #include "gui/FileDialog.h"
 #include "gui/LiveView.h"
 #include "gui/MessageBox.h"
+#include "gui/RowsModel.h"
 #include "gui/Widgets.h"
 #include "symbols/SymbolChart.h"
 
@@ -33,28 +34,19 @@ QDateEdit* makeDateEdit(const char* name) {
 
 } // namespace
 
-// The table as values: the view paints only the rows in sight, so a dictionary of thousands
-// of keywords found costs nothing to show.
-class SymbolTableModel : public QAbstractTableModel {
+// The table of keywords found; the view paints only the rows in sight.
+class SymbolTableModel : public RowsModel<SymbolCount> {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    using RowsModel::RowsModel;
 
-    void setRows(std::vector<SymbolCount> rows) {
-        beginResetModel();
-        rows_ = std::move(rows);
-        endResetModel();
-    }
-    const std::vector<SymbolCount>& rows() const { return rows_; }
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : int(rows_.size());
-    }
     int columnCount(const QModelIndex& parent = QModelIndex()) const override {
         return parent.isValid() ? 0 : 3;
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || index.row() >= int(rows_.size()))
+        const SymbolCount* found = rowAt(index);
+        if (found == nullptr)
             return {};
-        const SymbolCount& row = rows_[std::size_t(index.row())];
+        const SymbolCount& row = *found;
         switch (role) {
         case Qt::DisplayRole:
             return index.column() == 0   ? QVariant(row.keyword)
@@ -74,45 +66,31 @@ public:
         const QString captions[] = {tr("Keyword"), tr("Entries"), tr("Occurrences")};
         return section >= 0 && section < 3 ? captions[section] : QString();
     }
-
-private:
-    std::vector<SymbolCount> rows_;
 };
 
-// The entries that hold the keyword picked, as values, for the same reason.
-class EntryListModel : public QAbstractTableModel {
+// The entries that hold the keyword picked.
+class EntryListModel : public RowsModel<JournalEntry> {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    using RowsModel::RowsModel;
 
-    void setEntries(std::vector<JournalEntry> entries) {
-        beginResetModel();
-        entries_ = std::move(entries);
-        endResetModel();
-    }
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : int(entries_.size());
-    }
     int columnCount(const QModelIndex& parent = QModelIndex()) const override {
         return parent.isValid() ? 0 : 2;
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || index.row() >= int(entries_.size()))
+        const JournalEntry* entry = rowAt(index);
+        if (entry == nullptr)
             return {};
-        const JournalEntry& entry = entries_[std::size_t(index.row())];
         if (role == kEntryIdRole)
-            return entry.id;
+            return entry->id;
         if (role != Qt::DisplayRole)
             return {};
-        return index.column() == 0 ? entry.name : displayDate(entry);
+        return index.column() == 0 ? entry->name : displayDate(*entry);
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
             return {};
         return section == 0 ? tr("Entry") : tr("Date");
     }
-
-private:
-    std::vector<JournalEntry> entries_;
 };
 
 SymbolsWindow::SymbolsWindow(JournalStore& journal, KeywordStore& dictionary, QWidget* parent)
@@ -289,8 +267,8 @@ void SymbolsWindow::showKeyword() {
     const DateRange dates = range();
     chart_->setMonths(keyword, keyword.isEmpty() ? std::vector<MonthCount>()
                                                  : statistics_.months(keyword, dates));
-    entryModel_->setEntries(keyword.isEmpty() ? std::vector<JournalEntry>()
-                                              : statistics_.entriesWith(keyword, dates));
+    entryModel_->setRows(keyword.isEmpty() ? std::vector<JournalEntry>()
+                                           : statistics_.entriesWith(keyword, dates));
 }
 
 void SymbolsWindow::exportTable() {
