@@ -148,6 +148,7 @@ private:
         std::sort(added.begin(), added.end());
         QStringList sorted = lastSorted_;
         std::vector<quint32> sortedRanks = lastSortedRanks_;
+        lastRanks_.resize(size_t(keywords.size()));
         // From the last, so the places found in the last order stay right, and texts of equal
         // rank end up in the order of their positions.
         for (auto it = added.crbegin(); it != added.crend(); ++it) {
@@ -157,7 +158,6 @@ private:
                 lastSortedRanks_.cbegin();
             sorted.insert(place, keywords[qsizetype(*it & 0xffffffffu)]);
             sortedRanks.insert(sortedRanks.begin() + place, rank);
-            lastRanks_.resize(size_t(keywords.size()));
             lastRanks_[size_t(*it & 0xffffffffu)] = rank;
         }
         lastKeywords_ = keywords;

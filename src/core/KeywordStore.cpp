@@ -119,6 +119,15 @@ Result<QStringList> KeywordStore::keywords() {
     QStringList keywords;
     QByteArray utf8;
     std::vector<qsizetype> ends;
+    // Starts the lists with the first `count` rows of the last read.
+    auto keepLeading = [&](qsizetype count) {
+        keywords.reserve(before.size() + 16);
+        keywords.append(before.first(count));
+        utf8.reserve(beforeUtf8.size() + 1024);
+        utf8.append(beforeUtf8.first(endBefore(count)));
+        ends.reserve(beforeEnds.size() + 16);
+        ends.assign(beforeEnds.begin(), beforeEnds.begin() + qptrdiff(count));
+    };
     qsizetype at = 0;
     while (rows->next()) {
         const QUtf8StringView stored = rows->utf8(0);
@@ -131,12 +140,7 @@ Result<QStringList> KeywordStore::keywords() {
                 continue;
             }
             changed = true;
-            keywords.reserve(before.size() + 16);
-            keywords.append(before.first(unchanged));
-            utf8.reserve(beforeUtf8.size() + 1024);
-            utf8.append(beforeUtf8.first(endBefore(unchanged)));
-            ends.reserve(beforeEnds.size() + 16);
-            ends.assign(beforeEnds.begin(), beforeEnds.begin() + qptrdiff(unchanged));
+            keepLeading(unchanged);
             at = unchanged;
         }
         if (at < before.size() && storedBefore(at) == bytes) {
@@ -158,9 +162,7 @@ Result<QStringList> KeywordStore::keywords() {
         utf8 = beforeUtf8;
         ends = beforeEnds;
     } else if (!changed) { // rows removed from the end
-        keywords = before.first(unchanged);
-        utf8 = beforeUtf8.first(endBefore(unchanged));
-        ends.assign(beforeEnds.begin(), beforeEnds.begin() + qptrdiff(unchanged));
+        keepLeading(unchanged);
     }
     cache_->sorted = cache_->order.sort(keywords);
     cache_->read = std::move(keywords);
